@@ -1,0 +1,281 @@
+#pragma once
+// Client-side datasets: the rows of a query held in memory with a current row, navigation
+// with the end-of-data flag, insert/edit/post/cancel/delete written back to the database,
+// locate, a client-side filter, calculated and lookup fields, and notifications for the
+// controls bound to them through a data source.
+#include "Money.h"
+#include "Value.h"
+
+#include <QDate>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TDataSet;
+
+enum class TFieldType { Unknown, Smallint, Integer, String, Memo, Money, Float, Date };
+enum class TFieldKind { Data, Calculated, Lookup };
+enum class TDataSetState { Inactive, Browse, Edit, Insert };
+
+struct TRecord {
+    std::vector<TValue> values;
+    bool calculated = false;  // calculated fields are filled on first read
+};
+
+// A field of a dataset: its definition (label, visibility, width, formats) and typed access
+// to its value in the dataset's current row.
+class TField {
+public:
+    QString FieldName;
+    TFieldType DataType = TFieldType::Unknown;
+    TFieldKind FieldKind = TFieldKind::Data;
+    QString DisplayLabel;  // the grid's column title; the field name when empty
+    bool Visible = true;
+    int DisplayWidth = 0;  // characters; 0 picks one from the type
+    QString DisplayFormat;
+    QString EditFormat;
+    int Size = 0;  // most characters a text field holds; 0 for no limit
+    // Lookup fields: the value of LookupResultField in the LookupDataSet row whose
+    // LookupKeyFields equals this dataset's KeyFields.
+    TDataSet* LookupDataSet = nullptr;
+    QString KeyFields;
+    QString LookupKeyFields;
+    QString LookupResultField;
+
+    TField(TDataSet* dataSet, const QString& name, TFieldType type, TFieldKind kind);
+
+    TDataSet* DataSet() const { return m_dataSet; }
+    int Index() const { return m_index; }
+    QString Label() const { return DisplayLabel.isEmpty() ? FieldName : DisplayLabel; }
+    int Width() const;
+
+    // The value in the current row (the row being calculated inside a calculation).
+    TValue Value() const;
+    bool IsNull() const { return Value().IsNull(); }
+    int64_t AsInteger() const { return ToInteger(Value()); }
+    QString AsString() const { return ToString(Value()); }
+    Money AsMoney() const { return ToMoney(Value()); }
+    double AsFloat() const { return ToFloat(Value()); }
+    QDate AsDate() const { return ToDate(Value()); }
+    QString DisplayText() const { return DisplayTextOf(Value()); }
+    QString EditText() const;
+
+    // Assignments need the dataset in insert or edit state, or a calculation of this
+    // calculated field. Text that does not convert to the field's type is an EConvertError
+    // and changes nothing.
+    void SetValue(const TValue& value);
+    void SetAsInteger(int64_t value);
+    void SetAsString(const QString& text);
+    void SetAsMoney(Money value);
+    void SetAsFloat(double value);
+    void SetAsDate(const QDate& date);
+    void Clear() { SetValue(TValue()); }
+
+    // Conversions of a value of this field, for readers that hold a row themselves.
+    int64_t ToInteger(const TValue& v) const;
+    QString ToString(const TValue& v) const;
+    Money ToMoney(const TValue& v) const;
+    double ToFloat(const TValue& v) const;
+    QDate ToDate(const TValue& v) const;
+    QString DisplayTextOf(const TValue& v) const;
+    // Typed text to a stored value, checked against the type, range and size.
+    TValue Convert(const QString& text) const;
+
+private:
+    friend class TDataSet;
+    TValue CheckedValue(const TValue& value) const;
+
+    TDataSet* m_dataSet;
+    int m_index = -1;
+};
+
+enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
+
+class TDataSet : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSet(const QString& name, QObject* parent = nullptr);
+    ~TDataSet() override;
+
+    QString Name() const { return objectName(); }
+
+    // Fields declared before opening fix the dataset's fields and their order; without
+    // declarations every column of the result becomes a field.
+    TField& AddField(const QString& name, TFieldType type = TFieldType::Unknown);
+    TField& AddCalculatedField(const QString& name, TFieldType type, int size = 0);
+    TField& AddLookupField(const QString& name, TFieldType type, TDataSet* lookupDataSet,
+                           const QString& keyFields, const QString& lookupKeyFields,
+                           const QString& lookupResultField);
+    int FieldCount() const { return int(m_fields.size()); }
+    TField& Fields(int index) const { return *m_fields.at(index); }
+    TField* FindField(const QString& name) const;
+    // Raises EDatasetError naming the dataset when the field does not exist.
+    TField& FieldByName(const QString& name) const;
+
+    // Fills calculated fields: FieldByName reads and writes the row being calculated.
+    std::function<void(TDataSet&)> OnCalcFields;
+
+    // Opening an open dataset does nothing; Close drops a pending insert or edit.
+    void Open();
+    void Close();
+    bool Active() const { return m_state != TDataSetState::Inactive; }
+    void SetActive(bool active) { active ? Open() : Close(); }
+    // Reads the rows again; the first row becomes current.
+    void Requery();
+    TDataSetState State() const { return m_state; }
+    bool IsInserting() const { return m_state == TDataSetState::Insert; }
+    bool IsEditing() const { return m_state == TDataSetState::Edit || m_state == TDataSetState::Insert; }
+
+    // Navigation over the rows the filter lets through. The end-of-data flag is set when
+    // there are no rows, by Last, and by a move beyond the last row; it is cleared by
+    // opening a non-empty set and by any step that lands on a row other than Last.
+    void First();
+    void Prior();
+    void Next();
+    void Last();
+    // Moves to a row by index (0-based), as a click in a grid does.
+    void MoveTo(int index);
+    bool Eof() const { return m_eof; }
+    bool Bof() const { return m_bof; }
+    bool IsEmpty() const { return m_view.empty(); }
+    int RecordCount() const { return int(m_view.size()); }
+    int CurrentIndex() const { return m_current; }  // -1 when there is no row
+
+    // Rows as the grid reads them, without moving the current row. The current row reads
+    // its pending values while inserting or editing.
+    TValue ValueAt(int row, int fieldIndex) const;
+    QString DisplayTextAt(int row, int fieldIndex) const;
+
+    // Editing. Insert adds an empty row before the current one; Post writes the pending
+    // row to the database (a failure leaves it pending) and Cancel drops it.
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
+    // Deletes the current row from the database and the set.
+    void Delete();
+
+    // Moves to the first row whose fields (names joined by ';') equal the values; the
+    // position is unchanged when none does. With loPartialKey a text field matches when
+    // it begins with the value.
+    bool Locate(const QString& keyFields, const std::vector<TValue>& values, int options = 0);
+
+    // Client-side filter: field names, = <> < > <= >=, AND, OR, whole-number and quoted
+    // text literals. An empty text lets every row through; a malformed one is an
+    // EDatasetError and leaves the filter as it was.
+    void SetFilter(const QString& text);
+    QString Filter() const { return m_filterText; }
+    void SetFiltered(bool filtered);
+    bool Filtered() const { return m_filtered; }
+
+    // Called before each post so bound controls can write their pending text into fields.
+    int AddUpdateRecordHandler(std::function<void()> handler);
+    void RemoveUpdateRecordHandler(int id);
+
+    // Bumped whenever the rows change, so lookups built on this set know to rebuild.
+    quint64 Generation() const { return m_generation; }
+
+signals:
+    void ActiveChanged();
+    void DataSetChanged();          // rows added, removed, reread or filtered
+    void RecordChanged(int row);    // values of one row changed
+    void Scrolled(int row);         // the current row moved
+    void StateChanged();
+
+protected:
+    // What a concrete dataset does with its source: describe the result's columns, then
+    // read every row, putting result column fieldColumns[i] into slot i of each record.
+    struct TColumn {
+        QString name;
+        TFieldType type;
+        int size;
+    };
+    virtual std::vector<TColumn> DoPrepare() = 0;
+    virtual void DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vector<int>& fieldColumns,
+                         int slotCount) = 0;
+    virtual void DoClose() {}
+    // Writes back; DoInsert may refresh the record with what the database stored.
+    virtual void DoInsert(TRecord& record) = 0;
+    virtual void DoUpdate(const TRecord& original, const TRecord& changed) = 0;
+    virtual void DoDelete(const TRecord& record) = 0;
+
+    const TRecord& RecordRef(int row) const;
+    int ResultColumnOf(int fieldIndex) const { return m_fieldColumns.at(fieldIndex); }
+
+private:
+    friend class TField;
+    struct TFilterTerm;
+    struct TLookupCache {
+        quint64 generation = ~0ull;
+        const TDataSet* source = nullptr;
+        QHash<QString, TValue> values;
+    };
+
+    TField& NewField(const QString& name, TFieldType type, TFieldKind kind);
+    void BindFields(const std::vector<TColumn>& columns);
+    const TRecord* ActiveRecord() const;
+    TRecord* WritableRecord(const TField& field);
+    TValue FieldValue(const TRecord& record, int fieldIndex) const;
+    void Calculate(const TRecord& record) const;
+    TValue LookupValue(const TRecord& record, const TField& field) const;
+    void RebuildView();
+    bool Matches(const TRecord& record) const;
+    void CheckActive() const;
+    void CheckBrowse(const char* what) const;
+    void SetState(TDataSetState state);
+    void RunUpdateRecordHandlers();
+
+    std::vector<std::unique_ptr<TField>> m_fields;
+    QHash<QString, int> m_fieldIndex;  // upper-case name to index
+    bool m_declaredFields = false;
+    bool m_autoFields = false;  // data fields made from the result's columns
+    std::vector<int> m_fieldColumns;  // result column of each data field, -1 for others
+
+    std::vector<std::unique_ptr<TRecord>> m_all;  // every row read, in result order
+    std::vector<TRecord*> m_view;                 // the rows the filter lets through
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+    TDataSetState m_state = TDataSetState::Inactive;
+
+    TRecord m_buffer;                        // pending values while inserting or editing
+    TRecord* m_insertRecord = nullptr;       // the new row's place in the set until posted
+    int m_savedCurrent = -1;
+    bool m_savedEof = true, m_savedBof = true;
+
+    QString m_filterText;
+    bool m_filtered = false;
+    std::vector<std::vector<std::shared_ptr<TFilterTerm>>> m_filter;  // OR of AND groups
+
+    mutable const TRecord* m_calcRecord = nullptr;
+    mutable TRecord* m_calcWritable = nullptr;
+    mutable std::vector<TLookupCache> m_lookups;
+    quint64 m_generation = 0;
+
+    int m_nextHandlerId = 1;
+    std::vector<std::pair<int, std::function<void()>>> m_updateHandlers;
+};
+
+// Binds a dataset to grids and data-aware controls; a screen can point it at another set.
+class TDataSource : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSource(const QString& name, TDataSet* dataSet = nullptr, QObject* parent = nullptr);
+    TDataSet* DataSet() const { return m_dataSet; }
+    void SetDataSet(TDataSet* dataSet);
+
+signals:
+    void DataSetReplaced();
+    void ActiveChanged();
+    void DataSetChanged();
+    void RecordChanged(int row);
+    void Scrolled(int row);
+    void StateChanged();
+
+private:
+    TDataSet* m_dataSet = nullptr;
+};

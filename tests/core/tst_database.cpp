@@ -1,0 +1,323 @@
+// The encrypted book: creation of a new book, the cipher, refusal of bad files without
+// touching them, the program folder, the keys and checks of the schema, transactions.
+#include "DbConnection.h"
+#include "Errors.h"
+#include "Query.h"
+#include "TestBook.h"
+#include "sql_K2V.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+#include <cstring>
+
+namespace {
+// Run as a copied program: open the book beside the program and report its path.
+int RunProbe()
+{
+    TdmK2V dm;
+    TCommand add("qryProbe", dm.ADOConnection,
+                 "INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('PROBE', :iVALUE)");
+    add.ParamByName("iVALUE").SetAsString(QDir::currentPath());
+    add.Execute();
+    QTextStream(stdout) << dm.ADOConnection.DataSource() << Qt::endl;
+    return 0;
+}
+
+const QString Password = QStringLiteral("$q4u8a5z$");
+}  // namespace
+
+class TestDatabase : public QObject {
+    Q_OBJECT
+private slots:
+    void newBookHasEveryTableAndKey_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("RESOURCE") << "RESOURCE" << "RESOURCE_NAME";
+        QTest::newRow("EXPENSE_TYPE") << "EXPENSE_TYPE" << "EXPENSE_TYPE_ID";
+        QTest::newRow("EXPENSE") << "EXPENSE" << "EXPENSE_ID";
+        QTest::newRow("SALES") << "SALES" << "SALES_ID";
+        QTest::newRow("PERIOD") << "PERIOD" << "YYYY,MM";
+        QTest::newRow("DAILY_TRANSACTION") << "DAILY_TRANSACTION" << "YYYY,MM,TRANSACTION_DATE";
+        QTest::newRow("DAILY_SALES") << "DAILY_SALES" << "YYYY,MM,TRANSACTION_DATE,DAILY_SALES_ID";
+        QTest::newRow("DAILY_EXPENSE") << "DAILY_EXPENSE" << "YYYY,MM,TRANSACTION_DATE,DAILY_EXPENSE_ID";
+    }
+    void newBookHasEveryTableAndKey()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, key);
+        TTestBook book;
+        QVERIFY(!QFile::exists(book.Path()));
+        TQuery info("qryInfo", book.Connection(), QStringLiteral("PRAGMA table_info(%1)").arg(table));
+        info.Open();
+        QMap<qint64, QString> keyColumns;
+        for (; !info.Eof(); info.Next())
+            if (info.FieldByName("pk").AsInteger() > 0)
+                keyColumns.insert(info.FieldByName("pk").AsInteger(), info.FieldByName("name").AsString());
+        const QString pk = keyColumns.values().join(',');
+        QCOMPARE(pk, key);
+        QVERIFY(QFile::exists(book.Path()));
+    }
+
+    void newBookHasCountersAndTypeOne()
+    {
+        TTestBook book;
+        QCOMPARE(book.Scalar("SELECT RESOURCE_VALUE FROM RESOURCE WHERE RESOURCE_NAME = 'EXPENSE_TYPE_ID'").toString(),
+                 QString("1"));
+        QCOMPARE(book.Scalar("SELECT RESOURCE_VALUE FROM RESOURCE WHERE RESOURCE_NAME = 'EXPENSE_ID'").toString(),
+                 QString("0"));
+        QCOMPARE(book.Scalar("SELECT RESOURCE_VALUE FROM RESOURCE WHERE RESOURCE_NAME = 'SALES_ID'").toString(),
+                 QString("0"));
+        QCOMPARE(book.Scalar("SELECT count(*) FROM EXPENSE_TYPE WHERE EXPENSE_TYPE_ID = 1").toInt(), 1);
+        QCOMPARE(book.Scalar("SELECT count(*) FROM RESOURCE").toInt(), 3);
+    }
+
+    void emptyFileBecomesABook()
+    {
+        TTestBook book;
+        QFile f(book.Path());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QCOMPARE(book.Scalar("SELECT count(*) FROM EXPENSE_TYPE").toInt(), 1);
+    }
+
+    void bookIsEncryptedAndOpensInTheShell()
+    {
+        TTestBook book;
+        book.Exec("INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT) VALUES (5, 'COFFEE', 'Y', 25000)");
+        book.Connection().Close();
+        const QByteArray bytes = FileBytes(book.Path());
+        QVERIFY(bytes.size() > 0);
+        QVERIFY(!bytes.startsWith("SQLite format 3"));
+        QVERIFY(!bytes.contains("COFFEE"));
+
+        QProcess shell;
+        shell.start("sqlcipher", {book.Path()});
+        QVERIFY2(shell.waitForStarted(), "the sqlcipher shell is not installed");
+        // An engine of version 4 or later needs to be told the file's format; older ones
+        // ignore the setting.
+        shell.write(QStringLiteral("PRAGMA key = '%1';\nPRAGMA cipher_compatibility = 3;\n"
+                                   "SELECT SALES_DESCRIPTION || '/' || AMOUNT FROM SALES;\n")
+                        .arg(Password)
+                        .toUtf8());
+        shell.closeWriteChannel();
+        QVERIFY(shell.waitForFinished());
+        QVERIFY2(shell.readAllStandardOutput().contains("COFFEE/25000"), shell.readAllStandardError().constData());
+    }
+
+    void badFilesAreRefusedAndLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("wrong password") << QByteArray() << "not the password";
+        QByteArray garbage;
+        for (int i = 0; i < 8192; ++i)
+            garbage += char((i * 131 + 7) % 251);
+        QTest::newRow("garbage") << garbage << Password;
+        QTest::newRow("plain text") << QByteArray("Dear accountant,\nhere are the books.\n") << Password;
+        QByteArray plainSqlite = "SQLite format 3";
+        plainSqlite += '\0';
+        plainSqlite += QByteArray(4080, '\x01');
+        QTest::newRow("damaged header") << plainSqlite << Password;
+    }
+    void badFilesAreRefusedAndLeftAlone()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, password);
+        TTestBook book;
+        if (content.isEmpty()) {
+            book.Exec("INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION) VALUES (1, 'BREAD')");
+            book.Connection().Close();
+        } else {
+            QFile f(book.Path());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+            f.close();
+        }
+        const QByteArray before = FileBytes(book.Path());
+
+        TDbConnection other;
+        other.SetDataSource(book.Path());
+        other.SetPassword(password);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                other.Open();
+                QFAIL("the file was opened");
+            } catch (const EDatabaseError& e) {
+                QVERIFY2(e.Message().contains("ZORP.DAT"), qPrintable(e.Message()));
+                QVERIFY2(e.Message().contains("not a database") || e.Message().contains("malformed")
+                             || e.Message().contains("encrypted"),
+                         qPrintable(e.Message()));
+            }
+            QVERIFY(!other.Connected());
+        }
+        QCOMPARE(FileBytes(book.Path()), before);
+        QVERIFY(!QFile::exists(book.Path() + "-journal"));
+    }
+
+    void missingFolderIsAnError()
+    {
+        TDbConnection c;
+        c.SetDataSource(QDir::tempPath() + "/no such folder here/ZORP.DAT");
+        c.SetPassword(Password);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, c.Open());
+        QVERIFY(!QFile::exists(QDir::tempPath() + "/no such folder here"));
+    }
+
+    void programFolderWithSpacesFromAnotherDirectory()
+    {
+        TTestBook place("Shop Books/Brindle mark");
+        const QString program = place.Folder() + "/probe program";
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QTemporaryDir elsewhere;
+        QProcess p;
+        p.setWorkingDirectory(elsewhere.path());
+        p.start(program, {"--probe"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()).trimmed(), place.Folder() + "/ZORP.DAT");
+        QVERIFY(QFile::exists(place.Path()));
+        QVERIFY(!QFile::exists(elsewhere.path() + "/ZORP.DAT"));
+        QCOMPARE(place.Scalar("SELECT RESOURCE_VALUE FROM RESOURCE WHERE RESOURCE_NAME = 'PROBE'").toString(),
+                 elsewhere.path());
+    }
+
+    void durableSettings()
+    {
+        TTestBook book;
+        QCOMPARE(book.Scalar("PRAGMA synchronous").toInt(), 2);  // FULL
+        QCOMPARE(book.Scalar("PRAGMA journal_mode").toString(), QString("delete"));
+    }
+
+    void schemaRefusesBadRows_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("second period")
+            << "INSERT INTO PERIOD (YYYY, MM, SALES, EXPENSES) VALUES (2004, 2, 0, 0)" << "UNIQUE";
+        QTest::newRow("second day")
+            << "INSERT INTO DAILY_TRANSACTION (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 2, 38018)" << "UNIQUE";
+        QTest::newRow("month 13") << "INSERT INTO PERIOD (YYYY, MM) VALUES (2004, 13)" << "MM must be";
+        QTest::newRow("month 0") << "INSERT INTO DAILY_TRANSACTION (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 0, 1)"
+                                 << "MM must be";
+        QTest::newRow("long description")
+            << QStringLiteral("INSERT INTO EXPENSE (EXPENSE_ID, EXPENSE_DESCRIPTION) VALUES (9, '%1')")
+                   .arg(QString(51, 'X'))
+            << "at most 50 characters";
+        QTest::newRow("long reference")
+            << QStringLiteral("INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, REFERENCE) "
+                              "VALUES (2004, 2, 38018, 1, '%1')")
+                   .arg(QString(21, 'R'))
+            << "at most 20 characters";
+        QTest::newRow("line number past 32767")
+            << "INSERT INTO DAILY_SALES (YYYY, MM, TRANSACTION_DATE, DAILY_SALES_ID) VALUES (2004, 2, 38018, 32768)"
+            << "from -32768 to 32767";
+        QTest::newRow("amount as text") << "INSERT INTO SALES (SALES_ID, AMOUNT) VALUES (3, 'lots')" << "amount";
+        QTest::newRow("amount as fraction") << "INSERT INTO SALES (SALES_ID, AMOUNT) VALUES (3, 1.5)" << "amount";
+        QTest::newRow("no line number")
+            << "INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 2, 38018)" << "NOT NULL";
+    }
+    void schemaRefusesBadRows()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, reason);
+        TTestBook book;
+        book.Exec("INSERT INTO PERIOD (YYYY, MM, SALES, EXPENSES) VALUES (2004, 2, 0, 0)");
+        book.Exec("INSERT INTO DAILY_TRANSACTION (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 2, 38018)");
+        const int rowsBefore = book.Scalar("SELECT (SELECT count(*) FROM PERIOD) + (SELECT count(*) FROM "
+                                           "DAILY_TRANSACTION) + (SELECT count(*) FROM EXPENSE) + (SELECT count(*) "
+                                           "FROM SALES) + (SELECT count(*) FROM DAILY_SALES) + (SELECT count(*) FROM "
+                                           "DAILY_EXPENSE)")
+                                   .toInt();
+        try {
+            book.Exec(sql);
+            QFAIL("the row was stored");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(e.Message().contains(reason), qPrintable(e.Message()));
+        }
+        QCOMPARE(book.Scalar("SELECT (SELECT count(*) FROM PERIOD) + (SELECT count(*) FROM DAILY_TRANSACTION) + "
+                             "(SELECT count(*) FROM EXPENSE) + (SELECT count(*) FROM SALES) + (SELECT count(*) FROM "
+                             "DAILY_SALES) + (SELECT count(*) FROM DAILY_EXPENSE)")
+                     .toInt(),
+                 rowsBefore);
+    }
+
+    void linesDefaultProfileToOne()
+    {
+        TTestBook book;
+        book.Exec("INSERT INTO DAILY_SALES (YYYY, MM, TRANSACTION_DATE, DAILY_SALES_ID) VALUES (2004, 2, 38018, 1)");
+        book.Exec("INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID) VALUES (2004, 2, 38018, 1)");
+        QCOMPARE(book.Scalar("SELECT PROFILE_ID FROM DAILY_SALES").toInt(), 1);
+        QCOMPARE(book.Scalar("SELECT PROFILE_ID FROM DAILY_EXPENSE").toInt(), 1);
+    }
+
+    void transactionsRollBackUnlessCommitted()
+    {
+        TTestBook book;
+        auto count = [&] { return book.Scalar("SELECT count(*) FROM SALES").toInt(); };
+        {
+            TTransaction t(book.Connection());
+            book.Exec("INSERT INTO SALES (SALES_ID) VALUES (1)");
+        }
+        QCOMPARE(count(), 0);
+        {
+            TTransaction outer(book.Connection());
+            book.Exec("INSERT INTO SALES (SALES_ID) VALUES (1)");
+            {
+                TTransaction inner(book.Connection());
+                book.Exec("INSERT INTO SALES (SALES_ID) VALUES (2)");
+            }
+            {
+                TTransaction inner(book.Connection());
+                book.Exec("INSERT INTO SALES (SALES_ID) VALUES (3)");
+                inner.Commit();
+            }
+            outer.Commit();
+        }
+        QCOMPARE(book.Scalar("SELECT group_concat(SALES_ID) FROM SALES").toString(), QString("1,3"));
+        QCOMPARE(book.Connection().TransactionDepth(), 0);
+        // A failing statement inside leaves the whole unit undone once it is abandoned.
+        try {
+            TTransaction t(book.Connection());
+            book.Exec("INSERT INTO SALES (SALES_ID) VALUES (4)");
+            book.Exec("INSERT INTO SALES (SALES_ID) VALUES (4)");
+            t.Commit();
+        } catch (const EDatabaseError&) {
+        }
+        QCOMPARE(count(), 2);
+    }
+
+    void commandParametersAreNullUntilSet()
+    {
+        TTestBook book;
+        book.Exec("INSERT INTO SALES (SALES_ID, TAXABLE) VALUES (1, 'Y'), (2, 'N'), (3, NULL)");
+        TQuery q("qryTaxable", book.Connection(),
+                 "SELECT SALES_ID FROM SALES WHERE (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE) ORDER BY SALES_ID");
+        q.Open();
+        QCOMPARE(q.RecordCount(), 1);
+        q.Close();
+        q.ParamByName("iTAXABLE").SetAsString("N");
+        q.Open();
+        QCOMPARE(q.RecordCount(), 2);
+        q.Close();
+        q.Open();  // the value stays until set again
+        QCOMPARE(q.RecordCount(), 2);
+        QVERIFY_THROWS_EXCEPTION(EDatasetError, q.ParamByName("iNOPE"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--probe") == 0) {
+        QCoreApplication app(argc, argv);
+        return RunProbe();
+    }
+    QCoreApplication app(argc, argv);
+    TestDatabase test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_database.moc"
