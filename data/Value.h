@@ -2,14 +2,16 @@
 // One stored value of a field or parameter: null, a whole number, a floating point number
 // or text. Money and day numbers travel as whole numbers; the field's type says which.
 #include <QString>
+#include <concepts>
 #include <cstdint>
 #include <variant>
 
 class TValue {
 public:
     TValue() = default;
-    TValue(int v) : m_v(int64_t(v)) {}
-    TValue(int64_t v) : m_v(v) {}
+    template <std::integral T>
+        requires(!std::is_same_v<T, bool>)
+    TValue(T v) : m_v(int64_t(v)) {}
     TValue(double v) : m_v(v) {}
     TValue(const QString& v) : m_v(v) {}
     TValue(const char* v) : m_v(QString::fromUtf8(v)) {}
