@@ -10,6 +10,19 @@
 
 class TDbConnection;
 
+// Opens a shared query for the length of one call and closes it again, whatever happens,
+// so no result set stays open between calls.
+class TOpenedQuery {
+public:
+    explicit TOpenedQuery(TQuery& query) : m_query(query) { m_query.Open(); }
+    ~TOpenedQuery() { m_query.Close(); }
+    TOpenedQuery(const TOpenedQuery&) = delete;
+    TOpenedQuery& operator=(const TOpenedQuery&) = delete;
+
+private:
+    TQuery& m_query;
+};
+
 class TDataModule : public QObject {
     Q_OBJECT
 public:

@@ -10,7 +10,7 @@ TTestBook::TTestBook(const QString& subfolder)
 {
     m_folder = subfolder.isEmpty() ? m_dir.path() : m_dir.path() + '/' + subfolder;
     QDir().mkpath(m_folder);
-    m_dm = std::make_unique<TdmK2V>(m_folder);
+    m_modules = std::make_unique<TDataModules>(m_folder);
 }
 
 TTestBook::~TTestBook() = default;

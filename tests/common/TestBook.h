@@ -1,5 +1,6 @@
 #pragma once
-// A fresh book in a temporary program folder, with the connection module pointed at it.
+// A fresh book in a temporary program folder, with every data module created on it.
+#include "DataModules.h"
 #include "DbConnection.h"
 #include "sql_K2V.h"
 
@@ -17,7 +18,7 @@ public:
 
     QString Folder() const { return m_folder; }
     QString Path() const { return m_folder + "/ZORP.DAT"; }
-    TDbConnection& Connection() { return m_dm->ADOConnection; }
+    TDbConnection& Connection() { return dmK2V->ADOConnection; }
 
     // Direct SQL for setting up and checking, outside the layer under test.
     void Exec(const QString& sql);
@@ -26,7 +27,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_folder;
-    std::unique_ptr<TdmK2V> m_dm;
+    std::unique_ptr<TDataModules> m_modules;
 };
 
 // The bytes of a file, to prove it was left untouched.

@@ -1,0 +1,17 @@
+#pragma once
+// Statements over EXPENSE, the reference list of expense lines.
+#include "DataModule.h"
+
+class TdmExpense : public TDataModule {
+    Q_OBJECT
+public:
+    explicit TdmExpense(TDbConnection& connection, QObject* parent = nullptr);
+    ~TdmExpense() override;
+
+    TQuery* qryGetAllExpenses;
+    TDataSource* dsGetAllExpenses;
+    TQuery* qryGetExpenseDescription;
+    TQuery* qryGetExpenseDefaults;
+};
+
+extern TdmExpense* dmExpense;
