@@ -1,0 +1,39 @@
+#include "Startup.h"
+
+#include "DataModules.h"
+#include "Formats.h"
+#include "MainMenu.h"
+#include "ZorpApplication.h"
+
+#include <memory>
+
+namespace {
+std::unique_ptr<TDataModules> dataModules;
+}
+
+void CreateDataModules()
+{
+    // In start-up order; they live until the program ends.
+    if (!dataModules)
+        dataModules = std::make_unique<TDataModules>();
+}
+
+int RunProgram(TZorpApplication& app)
+{
+    std::unique_ptr<TfrmMainMenu> mainMenu;
+    try {
+        FormatSettings().InitFromSystem();
+        CreateDataModules();
+        mainMenu = std::make_unique<TfrmMainMenu>();
+        mainMenu->show();
+    } catch (...) {
+        // Without its data modules and main window the program has nothing to run.
+        TZorpApplication::ShowException(std::current_exception());
+        return 1;
+    }
+    const int exitCode = app.exec();
+    // Windows go before the data modules whose datasets they show.
+    mainMenu.reset();
+    dataModules.reset();
+    return exitCode;
+}

@@ -1,0 +1,486 @@
+#include "DBControls.h"
+
+#include "Dialogs.h"
+#include "Errors.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyle>
+
+namespace {
+bool IsNumeric(const TField& f)
+{
+    switch (f.DataType) {
+    case TFieldType::Smallint:
+    case TFieldType::Integer:
+    case TFieldType::Money:
+    case TFieldType::Float: return true;
+    default: return false;
+    }
+}
+}  // namespace
+
+// ---------------------------------------------------------------- TDBGridModel
+
+TDBGridModel::TDBGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TDBGridModel::SetDataSource(TDataSource* source)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    if (m_source) {
+        connect(m_source, &TDataSource::DataSetReplaced, this, &TDBGridModel::Rebind);
+        connect(m_source, &TDataSource::ActiveChanged, this, &TDBGridModel::Reset);
+        connect(m_source, &TDataSource::DataSetChanged, this, &TDBGridModel::Reset);
+        connect(m_source, &TDataSource::RecordChanged, this, [this](int row) {
+            if (row >= 0 && row < rowCount())
+                emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        });
+        // The row indicator shows the current row and whether it is being edited.
+        auto indicator = [this] {
+            if (rowCount() > 0)
+                emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+        };
+        connect(m_source, &TDataSource::StateChanged, this, indicator);
+        connect(m_source, &TDataSource::Scrolled, this, indicator);
+    }
+    Rebind();
+}
+
+void TDBGridModel::Rebind()
+{
+    m_boundSet = DataSet();
+    Reset();
+}
+
+void TDBGridModel::Reset()
+{
+    beginResetModel();
+    m_columns.clear();
+    if (TDataSet* ds = DataSet())
+        for (int i = 0; i < ds->FieldCount(); ++i)
+            if (ds->Fields(i).Visible)
+                m_columns.push_back(i);
+    endResetModel();
+}
+
+TField* TDBGridModel::FieldAt(int column) const
+{
+    TDataSet* ds = DataSet();
+    if (!ds || column < 0 || column >= int(m_columns.size()) || m_columns[column] >= ds->FieldCount())
+        return nullptr;
+    return &ds->Fields(m_columns[column]);
+}
+
+int TDBGridModel::rowCount(const QModelIndex& parent) const
+{
+    TDataSet* ds = DataSet();
+    return parent.isValid() || !ds || !ds->Active() ? 0 : ds->RecordCount();
+}
+
+int TDBGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant TDBGridModel::data(const QModelIndex& index, int role) const
+{
+    TField* f = FieldAt(index.column());
+    if (!f || index.row() >= rowCount())
+        return {};
+    if (role == Qt::DisplayRole) {
+        // Painting cannot report an error; a value that cannot be shown shows as such.
+        try {
+            return DataSet()->DisplayTextAt(index.row(), f->Index());
+        } catch (const std::exception&) {
+            return QStringLiteral("#ERROR");
+        }
+    }
+    if (role == Qt::TextAlignmentRole)
+        return int((IsNumeric(*f) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant TDBGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal) {
+        TField* f = FieldAt(section);
+        if (f && role == Qt::DisplayRole)
+            return f->Label();
+        return {};
+    }
+    if (role != Qt::DisplayRole)
+        return {};
+    TDataSet* ds = DataSet();
+    if (!ds || section != ds->CurrentIndex())
+        return QString();
+    switch (ds->State()) {
+    case TDataSetState::Insert: return QStringLiteral("*");
+    case TDataSetState::Edit: return QStringLiteral("I");
+    default: return QStringLiteral("\u25B6");
+    }
+}
+
+// ---------------------------------------------------------------- TDBGrid
+
+TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new TDBGridModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setStyleSheet(QStringLiteral("QTableView { background: white; }"));
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("\u25B6")) + 10);
+    verticalHeader()->setHighlightSections(false);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        SizeColumns();
+        FollowDataSet();
+    });
+}
+
+void TDBGrid::SetDataSource(TDataSource* source)
+{
+    if (DataSource())
+        disconnect(DataSource(), nullptr, this, nullptr);
+    m_model->SetDataSource(source);
+    if (source)
+        connect(source, &TDataSource::Scrolled, this, &TDBGrid::FollowDataSet);
+}
+
+void TDBGrid::SizeColumns()
+{
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        TField* f = m_model->FieldAt(c);
+        if (!f)
+            continue;
+        const int byField = f->Width() * charWidth + 8;
+        const int byTitle = fontMetrics().horizontalAdvance(f->Label()) + 12;
+        setColumnWidth(c, std::max(byField, byTitle));
+    }
+}
+
+void TDBGrid::FollowDataSet()
+{
+    TDataSet* ds = m_model->DataSet();
+    const int row = ds ? ds->CurrentIndex() : -1;
+    m_following = true;
+    if (row >= 0 && row < m_model->rowCount()) {
+        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        const QModelIndex target = m_model->index(row, column);
+        if (currentIndex() != target)
+            setCurrentIndex(target);
+        else
+            selectRow(row);
+        scrollTo(target);
+    } else {
+        clearSelection();
+    }
+    m_following = false;
+}
+
+void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    TDataSet* ds = m_model->DataSet();
+    if (m_following || !current.isValid() || !ds || !ds->Active() || ds->IsEditing())
+        return;
+    if (ds->CurrentIndex() != current.row())
+        ds->MoveTo(current.row());
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent* event)
+{
+    TDataSet* ds = m_model->DataSet();
+    // The down-arrow on the last row tries to move beyond it, which marks end of data.
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && ds && ds->Active()
+        && !ds->IsEditing() && ds->CurrentIndex() == ds->RecordCount() - 1) {
+        ds->Next();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TDBGrid::keyReleaseEvent(QKeyEvent* event)
+{
+    QTableView::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit KeyUp(event->key());
+}
+
+void TDBGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    // A click on the current row lands on it again, even after a move beyond the last row.
+    TDataSet* ds = m_model->DataSet();
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (at.isValid() && ds && ds->Active() && !ds->IsEditing() && ds->Eof())
+        ds->MoveTo(at.row());
+    emit MouseUp();
+}
+
+void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    emit DblClick();
+}
+
+// ---------------------------------------------------------------- TDBNavigator
+
+TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    const struct {
+        QStyle::StandardPixmap icon;
+        const char* name;
+        const char* hint;
+    } buttons[] = {{QStyle::SP_MediaSkipBackward, "btnFirst", "First record"},
+                   {QStyle::SP_MediaSeekBackward, "btnPrior", "Prior record"},
+                   {QStyle::SP_MediaSeekForward, "btnNext", "Next record"},
+                   {QStyle::SP_MediaSkipForward, "btnLast", "Last record"}};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(QString::fromLatin1(buttons[i].name));
+        b->setIcon(style()->standardIcon(buttons[i].icon));
+        b->setToolTip(QString::fromLatin1(buttons[i].hint));
+        b->setAutoRaise(false);
+        b->setMinimumSize(28, 28);
+        b->setFocusPolicy(Qt::TabFocus);
+        layout->addWidget(b);
+        m_buttons[i] = b;
+    }
+    connect(m_buttons[nbFirst], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->First(); });
+    connect(m_buttons[nbPrior], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->Prior(); });
+    connect(m_buttons[nbNext], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->Next(); });
+    connect(m_buttons[nbLast], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->Last(); });
+    UpdateButtons();
+}
+
+void TDBNavigator::SetDataSource(TDataSource* source)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    if (m_source) {
+        for (auto signal : {&TDataSource::DataSetReplaced, &TDataSource::ActiveChanged, &TDataSource::DataSetChanged,
+                            &TDataSource::StateChanged})
+            connect(m_source, signal, this, &TDBNavigator::UpdateButtons);
+        connect(m_source, &TDataSource::Scrolled, this, &TDBNavigator::UpdateButtons);
+    }
+    UpdateButtons();
+}
+
+void TDBNavigator::UpdateButtons()
+{
+    TDataSet* ds = DataSet();
+    const bool browsing = ds && ds->Active() && !ds->IsEditing();
+    const bool rows = browsing && !ds->IsEmpty();
+    m_buttons[nbFirst]->setEnabled(rows && !ds->Bof());
+    m_buttons[nbPrior]->setEnabled(rows && !ds->Bof());
+    m_buttons[nbNext]->setEnabled(rows && !ds->Eof());
+    m_buttons[nbLast]->setEnabled(rows && !ds->Eof());
+}
+
+void TDBNavigator::Insert()
+{
+    if (TDataSet* ds = DataSet(); ds && ds->Active())
+        ds->Insert();
+}
+
+void TDBNavigator::Edit()
+{
+    if (TDataSet* ds = DataSet(); ds && ds->Active())
+        ds->Edit();
+}
+
+void TDBNavigator::Post()
+{
+    if (TDataSet* ds = DataSet(); ds && ds->Active())
+        ds->Post();
+}
+
+void TDBNavigator::Cancel()
+{
+    if (TDataSet* ds = DataSet(); ds && ds->Active())
+        ds->Cancel();
+}
+
+bool TDBNavigator::ConfirmDelete()
+{
+    TDataSet* ds = DataSet();
+    if (!ds || !ds->Active())
+        return false;
+    return Dialogs().MessageDlg(QStringLiteral("Delete record?"), mtConfirmation, mbOKCancel) == mrOk;
+}
+
+// ---------------------------------------------------------------- TDBEdit
+
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textEdited, this, [this] { m_modified = true; });
+}
+
+TDBEdit::~TDBEdit()
+{
+    if (m_boundSet && m_handler)
+        m_boundSet->RemoveUpdateRecordHandler(m_handler);
+}
+
+void TDBEdit::SetDataSource(TDataSource* source)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    if (m_source) {
+        connect(m_source, &TDataSource::DataSetReplaced, this, &TDBEdit::Rebind);
+        for (auto signal : {&TDataSource::ActiveChanged, &TDataSource::DataSetChanged, &TDataSource::StateChanged})
+            connect(m_source, signal, this, &TDBEdit::ShowField);
+        connect(m_source, &TDataSource::Scrolled, this, &TDBEdit::ShowField);
+        connect(m_source, &TDataSource::RecordChanged, this, &TDBEdit::ShowField);
+    }
+    Rebind();
+}
+
+void TDBEdit::SetDataField(const QString& field)
+{
+    m_fieldName = field;
+    ShowField();
+}
+
+TField* TDBEdit::Field() const
+{
+    TDataSet* ds = m_source ? m_source->DataSet() : nullptr;
+    return ds && !m_fieldName.isEmpty() ? ds->FindField(m_fieldName) : nullptr;
+}
+
+void TDBEdit::Rebind()
+{
+    if (m_boundSet && m_handler)
+        m_boundSet->RemoveUpdateRecordHandler(m_handler);
+    m_handler = 0;
+    m_boundSet = m_source ? m_source->DataSet() : nullptr;
+    if (m_boundSet)
+        m_handler = m_boundSet->AddUpdateRecordHandler([this] { WriteField(); });
+    ShowField();
+}
+
+void TDBEdit::ShowField()
+{
+    if (m_showing)
+        return;
+    m_showing = true;
+    TField* f = Field();
+    TDataSet* ds = m_source ? m_source->DataSet() : nullptr;
+    const bool editing = ds && ds->IsEditing();
+    // Typing in progress is kept while the row is being edited.
+    if (!(editing && m_modified)) {
+        QString text;
+        if (f && ds->Active()) {
+            try {
+                text = editing ? f->EditText() : f->DisplayText();
+            } catch (const std::exception&) {
+                text.clear();
+            }
+        }
+        setText(text);
+        m_modified = false;
+    }
+    if (f && f->DataType == TFieldType::String && f->Size > 0)
+        setMaxLength(f->Size);
+    setReadOnly(!editing || (f && f->FieldKind != TFieldKind::Data));
+    m_showing = false;
+}
+
+void TDBEdit::WriteField()
+{
+    TField* f = Field();
+    if (!f || !m_modified)
+        return;
+    f->SetAsString(text());  // a conversion error stops the post and keeps the text
+    m_modified = false;
+}
+
+// ---------------------------------------------------------------- TDBMemo
+
+TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_showing)
+            m_modified = true;
+    });
+}
+
+TDBMemo::~TDBMemo()
+{
+    if (m_boundSet && m_handler)
+        m_boundSet->RemoveUpdateRecordHandler(m_handler);
+}
+
+void TDBMemo::SetDataSource(TDataSource* source)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    if (m_source) {
+        connect(m_source, &TDataSource::DataSetReplaced, this, &TDBMemo::Rebind);
+        for (auto signal : {&TDataSource::ActiveChanged, &TDataSource::DataSetChanged, &TDataSource::StateChanged})
+            connect(m_source, signal, this, &TDBMemo::ShowField);
+        connect(m_source, &TDataSource::Scrolled, this, &TDBMemo::ShowField);
+        connect(m_source, &TDataSource::RecordChanged, this, &TDBMemo::ShowField);
+    }
+    Rebind();
+}
+
+void TDBMemo::SetDataField(const QString& field)
+{
+    m_fieldName = field;
+    ShowField();
+}
+
+void TDBMemo::Rebind()
+{
+    if (m_boundSet && m_handler)
+        m_boundSet->RemoveUpdateRecordHandler(m_handler);
+    m_handler = 0;
+    m_boundSet = m_source ? m_source->DataSet() : nullptr;
+    if (m_boundSet)
+        m_handler = m_boundSet->AddUpdateRecordHandler([this] {
+            TDataSet* ds = m_source ? m_source->DataSet() : nullptr;
+            TField* f = ds ? ds->FindField(m_fieldName) : nullptr;
+            if (f && m_modified) {
+                const QString text = toPlainText();
+                f->SetValue(text.isEmpty() ? TValue() : TValue(text));
+                m_modified = false;
+            }
+        });
+    ShowField();
+}
+
+void TDBMemo::ShowField()
+{
+    if (m_showing)
+        return;
+    m_showing = true;
+    TDataSet* ds = m_source ? m_source->DataSet() : nullptr;
+    TField* f = ds && !m_fieldName.isEmpty() ? ds->FindField(m_fieldName) : nullptr;
+    const bool editing = ds && ds->IsEditing();
+    if (!(editing && m_modified)) {
+        setPlainText(f && ds->Active() ? f->AsString() : QString());
+        m_modified = false;
+    }
+    setReadOnly(!editing);
+    m_showing = false;
+}

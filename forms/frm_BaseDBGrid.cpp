@@ -1,0 +1,379 @@
+#include "frm_BaseDBGrid.h"
+
+#include "DbConnection.h"
+#include "Errors.h"
+#include "Query.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <optional>
+
+namespace {
+QFrame* NewPanel(QWidget* parent, const QString& name, QFrame::Shape shape = QFrame::NoFrame)
+{
+    auto* f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setFrameShape(shape);
+    if (shape != QFrame::NoFrame)
+        f->setFrameShadow(QFrame::Sunken);
+    return f;
+}
+}  // namespace
+
+TfrmBaseDBGrid::TfrmBaseDBGrid(QWidget* parent) : QDialog(parent)
+{
+    resize(700, 500);
+    setSizeGripEnabled(true);
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setSpacing(0);
+
+    pnlButtons = NewPanel(this, "pnlButtons", QFrame::StyledPanel);
+    pnlButtons->setFixedHeight(64);
+    auto* bar = new QHBoxLayout(pnlButtons);
+    bar->setContentsMargins(4, 4, 4, 4);
+    bar->setSpacing(0);
+    auto toolButton = [&](QFrame*& panel, QToolButton*& button, const char* panelName, const char* name,
+                          const QString& caption, const QString& hint, QStyle::StandardPixmap icon, int width) {
+        panel = NewPanel(pnlButtons, panelName);
+        panel->setFixedWidth(width);
+        auto* l = new QHBoxLayout(panel);
+        l->setContentsMargins(2, 0, 2, 0);
+        button = new QToolButton(panel);
+        button->setObjectName(name);
+        button->setText(caption);
+        button->setToolTip(hint);
+        button->setIcon(style()->standardIcon(icon));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setFixedSize(width - 4, 48);
+        button->setFocusPolicy(Qt::StrongFocus);
+        l->addWidget(button);
+        bar->addWidget(panel);
+    };
+    toolButton(pnlAdd, btnAdd, "pnlAdd", "btnAdd", "&Add", "Add Record", QStyle::SP_FileIcon, 52);
+    toolButton(pnlEdit, btnEdit, "pnlEdit", "btnEdit", "&Edit", "Edit Record", QStyle::SP_FileDialogDetailedView, 52);
+    toolButton(pnlDelete, btnDelete, "pnlDelete", "btnDelete", "&Delete", "Delete Record", QStyle::SP_TrashIcon, 52);
+    toolButton(pnlRefresh, btnRefresh, "pnlRefresh", "btnRefresh", "&Refresh", "Refresh Data",
+               QStyle::SP_BrowserReload, 52);
+    bar->addStretch(1);
+    Panel1 = NewPanel(pnlButtons, "Panel1");
+    Panel1->setFixedWidth(300);
+    auto* navLayout = new QHBoxLayout(Panel1);
+    navLayout->setContentsMargins(0, 0, 8, 0);
+    navLayout->addStretch(1);
+    dbGridNavigator = new TDBNavigator(Panel1);
+    dbGridNavigator->setObjectName("dbGridNavigator");
+    navLayout->addWidget(dbGridNavigator);
+    bar->addWidget(Panel1);
+    toolButton(pnlCose, btnClose, "pnlCose", "btnClose", "&Close", "Close Form", QStyle::SP_DialogCloseButton, 57);
+    main->addWidget(pnlButtons);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    pnldbGrid = NewPanel(Splitter1, "pnldbGrid");
+    auto* gridLayout = new QVBoxLayout(pnldbGrid);
+    gridLayout->setContentsMargins(4, 4, 4, 4);
+    gridLayout->setSpacing(4);
+    dbGridBrowser = new TDBGrid(pnldbGrid);
+    dbGridBrowser->setObjectName("dbGridBrowser");
+    gridLayout->addWidget(dbGridBrowser);
+
+    pnlRecord = NewPanel(Splitter1, "pnlRecord", QFrame::StyledPanel);
+    auto* recordLayout = new QVBoxLayout(pnlRecord);
+    recordLayout->setContentsMargins(4, 4, 4, 4);
+    RecordArea = new QWidget(pnlRecord);
+    RecordArea->setObjectName("RecordArea");
+    recordLayout->addWidget(RecordArea, 1);
+    pnlRecordButtons = NewPanel(pnlRecord, "pnlRecordButtons");
+    pnlRecordButtons->setFixedHeight(41);
+    auto* okLayout = new QHBoxLayout(pnlRecordButtons);
+    okLayout->setContentsMargins(4, 4, 4, 4);
+    okLayout->addStretch(1);
+    btnSave = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "OK", pnlRecordButtons);
+    btnSave->setObjectName("btnSave");
+    btnSave->setDefault(true);
+    btnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", pnlRecordButtons);
+    btnCancel->setObjectName("btnCancel");
+    btnCancel->setAutoDefault(false);
+    okLayout->addWidget(btnSave);
+    okLayout->addWidget(btnCancel);
+    recordLayout->addWidget(pnlRecordButtons);
+    Splitter1->addWidget(pnldbGrid);
+    Splitter1->addWidget(pnlRecord);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({345, 355});
+    main->addWidget(Splitter1, 1);
+
+    connect(btnAdd, &QToolButton::clicked, this, [this] { btnAddClick(); });
+    connect(btnEdit, &QToolButton::clicked, this, [this] { btnEditClick(); });
+    connect(btnDelete, &QToolButton::clicked, this, [this] { btnDeleteClick(); });
+    connect(btnRefresh, &QToolButton::clicked, this, [this] { btnRefreshClick(); });
+    connect(btnClose, &QToolButton::clicked, this, &QDialog::close);
+    connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+    connect(dbGridBrowser, &TDBGrid::DblClick, this, [this] { dbGridBrowserDblClick(); });
+    connect(dbGridBrowser, &TDBGrid::KeyUp, this, [this] { dbGridBrowserKeyUp(); });
+    connect(dbGridBrowser, &TDBGrid::MouseUp, this, [this] { dbGridBrowserMouseUp(); });
+    connect(qApp, &QApplication::focusChanged, this, &TfrmBaseDBGrid::FocusChanged);
+
+    pnlRecordButtons->hide();
+    pnlRecord->setEnabled(false);
+}
+
+TfrmBaseDBGrid::~TfrmBaseDBGrid()
+{
+    // The next screen on the same data module opens the dataset afresh.
+    try {
+        if (TDataSet* ds = DataSet())
+            ds->Close();
+    } catch (...) {
+    }
+}
+
+void TfrmBaseDBGrid::FormCreate()
+{
+    dbGridNavigator->SetDataSource(dbGridBrowser->DataSource());
+}
+
+TDataSet* TfrmBaseDBGrid::DataSet() const
+{
+    TDataSource* source = dbGridBrowser->DataSource();
+    return source ? source->DataSet() : nullptr;
+}
+
+TDbConnection* TfrmBaseDBGrid::Connection() const
+{
+    auto* query = qobject_cast<TQuery*>(DataSet());
+    return query ? &query->Connection() : nullptr;
+}
+
+void TfrmBaseDBGrid::showEvent(QShowEvent* event)
+{
+    if (!m_shown && !parentWidget()) {
+        if (QScreen* s = screen())
+            move(s->availableGeometry().center() - rect().center());
+    }
+    m_shown = true;
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TfrmBaseDBGrid::FormShow()
+{
+    BeforeOpen();
+    TDataSet* ds = DataSet();
+    if (ds) {
+        ds->Open();
+        if (PositionAtEnd() && ds->RecordCount() > 1) {
+            ds->Last();
+            ds->Prior();
+            ds->Next();
+        }
+    }
+    RecordChanged();
+    SetEditMode(false);
+    UpdateEditDeleteButtons();
+}
+
+void TfrmBaseDBGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && m_editMode) {
+        if (btnCancel->isVisible() && btnCancel->isEnabled())
+            btnCancelClick();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmBaseDBGrid::btnAddClick()
+{
+    btnAdd->setFocus();
+    SetEditMode(true);
+    BeforeAdd();
+    dbGridNavigator->Insert();
+    SetButtonsEnabled(false);
+}
+
+void TfrmBaseDBGrid::btnEditClick()
+{
+    btnEdit->setFocus();
+    SetEditMode(true);
+    dbGridNavigator->Edit();
+    SetButtonsEnabled(false);
+}
+
+void TfrmBaseDBGrid::ShowStored()
+{
+    // After a rollback the screen shows what the book holds, not what was attempted.
+    try {
+        if (TDataSet* ds = DataSet(); ds && ds->IsEditing())
+            ds->Cancel();
+        RefreshData();
+        SetEditMode(false);
+        SetButtonsEnabled(true);
+        RecordChanged();
+    } catch (...) {
+        // The first error is the one the user needs to see.
+    }
+}
+
+void TfrmBaseDBGrid::btnDeleteClick()
+{
+    // The question comes before any change, so declining writes nothing.
+    const bool confirmed = dbGridNavigator->ConfirmDelete();
+    TDbConnection* connection = Connection();
+    std::optional<TTransaction> transaction;
+    if (connection)
+        transaction.emplace(*connection);
+    try {
+        if (confirmed)
+            DataSet()->Delete();
+        AfterDelete();
+        if (transaction)
+            transaction->Commit();
+    } catch (...) {
+        if (transaction)
+            transaction->Rollback();
+        if (confirmed)
+            ShowStored();
+        throw;
+    }
+    RecordChanged();
+}
+
+void TfrmBaseDBGrid::btnSaveClick()
+{
+    if (!ValidateRecord())
+        return;
+    // One save is one transaction: the row, the ids it drew and the totals it changed are
+    // stored together or not at all.
+    TDbConnection* connection = Connection();
+    std::optional<TTransaction> transaction;
+    if (connection)
+        transaction.emplace(*connection);
+    bool posted = false;
+    try {
+        BeforeSave();
+        dbGridNavigator->Post();
+        posted = true;
+        RefreshData();
+        SetEditMode(false);
+        AfterSave();
+        if (transaction)
+            transaction->Commit();
+    } catch (...) {
+        if (transaction)
+            transaction->Rollback();
+        if (posted)
+            ShowStored();
+        throw;
+    }
+    SetButtonsEnabled(true);
+}
+
+void TfrmBaseDBGrid::btnCancelClick()
+{
+    dbGridNavigator->Cancel();
+    SetEditMode(false);
+    RecordChanged();
+    SetButtonsEnabled(true);
+}
+
+void TfrmBaseDBGrid::pnlRecordExit()
+{
+    dbGridNavigator->Cancel();
+    SetEditMode(false);
+    SetButtonsEnabled(true);
+}
+
+void TfrmBaseDBGrid::FocusChanged(QWidget* old, QWidget* now)
+{
+    if (!m_editMode || !old || !now || now->window() != this)
+        return;
+    if (pnlRecord->isAncestorOf(old) && now != pnlRecord && !pnlRecord->isAncestorOf(now))
+        pnlRecordExit();
+}
+
+void TfrmBaseDBGrid::btnRefreshClick()
+{
+    RefreshData();
+}
+
+void TfrmBaseDBGrid::RefreshData()
+{
+    BeforeRefresh();
+    if (TDataSet* ds = DataSet()) {
+        ds->Close();
+        ds->Open();
+    }
+    AfterRefresh();
+    UpdateEditDeleteButtons();
+}
+
+void TfrmBaseDBGrid::dbGridBrowserDblClick()
+{
+    TDataSet* ds = DataSet();
+    if (!ds || ds->Eof())
+        throw EAbortMessage(QStringLiteral("No data"));
+}
+
+void TfrmBaseDBGrid::SetEditMode(bool editing)
+{
+    m_editMode = editing;
+    pnlRecordButtons->setVisible(editing);
+    pnlRecord->setEnabled(editing);
+    pnldbGrid->setEnabled(!editing);
+    pnlButtons->setEnabled(!editing);
+    UpdateEditDeleteButtons();
+}
+
+void TfrmBaseDBGrid::SetButtonsEnabled(bool enabled)
+{
+    const QList<QObject*> all = findChildren<QObject*>();
+    for (auto it = all.crbegin(); it != all.crend(); ++it) {
+        if (auto* button = qobject_cast<QToolButton*>(*it)) {
+            QWidget* panel = button->parentWidget();
+            if (panel && panel->parentWidget() == pnlButtons) {
+                button->setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+                button->setEnabled(enabled);
+            }
+        } else if (auto* grid = qobject_cast<TDBGrid*>(*it)) {
+            grid->setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+        }
+    }
+}
+
+void TfrmBaseDBGrid::UpdateEditDeleteButtons()
+{
+    TDataSet* ds = DataSet();
+    const bool row = ds && ds->Active() && !ds->Eof();
+    btnEdit->setEnabled(row);
+    btnDelete->setEnabled(row);
+}
+
+QToolButton* TfrmBaseDBGrid::AddToolButton(const QString& panelName, const QString& name, const QString& caption,
+                                           const QString& hint, const QIcon& icon)
+{
+    auto* panel = NewPanel(pnlButtons, panelName);
+    panel->setFixedWidth(52);
+    auto* l = new QHBoxLayout(panel);
+    l->setContentsMargins(2, 0, 2, 0);
+    auto* button = new QToolButton(panel);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFixedSize(48, 48);
+    l->addWidget(button);
+    auto* bar = static_cast<QHBoxLayout*>(pnlButtons->layout());
+    bar->insertWidget(bar->indexOf(pnlRefresh) + 1, panel);
+    return button;
+}

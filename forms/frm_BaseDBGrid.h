@@ -1,0 +1,93 @@
+#pragma once
+// The browse-and-edit screen: a grid of one dataset on the left, a record panel on the
+// right in which one row is entered or changed, and a toolbar with Add, Edit, Delete,
+// Refresh, a navigator and Close. Screens derive from it, bind their data source and
+// override the hooks they need. Each hook does nothing (or the stated base step) by
+// default; an override calls the base first and then does its own work.
+#include "DBControls.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolButton>
+
+class TDbConnection;
+
+class TfrmBaseDBGrid : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmBaseDBGrid(QWidget* parent = nullptr);
+    ~TfrmBaseDBGrid() override;
+
+    // The components screens and tests reach.
+    QFrame* pnlButtons;
+    QFrame *pnlAdd, *pnlEdit, *pnlDelete, *pnlRefresh;
+    QToolButton *btnAdd, *btnEdit, *btnDelete, *btnRefresh;
+    QFrame* Panel1;
+    TDBNavigator* dbGridNavigator;
+    QFrame* pnlCose;
+    QToolButton* btnClose;
+    QSplitter* Splitter1;
+    QFrame* pnldbGrid;
+    TDBGrid* dbGridBrowser;
+    QFrame* pnlRecord;
+    QWidget* RecordArea;  // where each screen lays out its entry controls
+    QFrame* pnlRecordButtons;
+    QPushButton* btnSave;
+    QPushButton* btnCancel;
+
+    TDataSet* DataSet() const;
+
+    // Toolbar, record panel and grid events. A screen may replace one with its own that
+    // calls the base first.
+    virtual void btnAddClick();
+    virtual void btnEditClick();
+    virtual void btnDeleteClick();
+    virtual void btnSaveClick();
+    virtual void btnCancelClick();
+    virtual void btnRefreshClick();
+    virtual void pnlRecordExit();
+    virtual void dbGridBrowserDblClick();
+    virtual void dbGridBrowserKeyUp() { RecordChanged(); }
+    virtual void dbGridBrowserMouseUp() { RecordChanged(); }
+
+    void SetEditMode(bool editing);
+    void SetButtonsEnabled(bool enabled);
+    void UpdateEditDeleteButtons();
+
+    // Adds a button to the toolbar after Refresh, in a small panel like the others.
+    QToolButton* AddToolButton(const QString& panelName, const QString& name, const QString& caption,
+                               const QString& hint, const QIcon& icon);
+
+protected:
+    // Binds the navigator to the grid's data source; a screen calls it after assigning its
+    // data source to the grid, at the end of its constructor.
+    virtual void FormCreate();
+
+    // The hooks, in slot order.
+    virtual void BeforeSave() {}
+    virtual void AfterSave() {}
+    virtual void AfterDelete() {}
+    virtual void BeforeOpen() {}
+    virtual void RecordChanged() { UpdateEditDeleteButtons(); }
+    virtual void BeforeAdd() {}
+    virtual bool PositionAtEnd() { return false; }
+    virtual bool ValidateRecord() { return true; }
+    virtual void RefreshData();
+    virtual void BeforeRefresh() {}
+    virtual void AfterRefresh() {}
+
+    virtual void FormShow();
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // The connection a save or delete runs its one transaction on.
+    TDbConnection* Connection() const;
+
+private:
+    void FocusChanged(QWidget* old, QWidget* now);
+    void ShowStored();
+    bool m_editMode = false;
+    bool m_shown = false;
+};

@@ -1,0 +1,250 @@
+// The main window: its caption, title, information panel, links and the whole menu.
+#include "HelpViewer.h"
+#include "MainMenu.h"
+#include "ScriptedDialogs.h"
+#include "ZorpApplication.h"
+#include "tbl_Application.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <memory>
+
+namespace {
+
+// Replaces the desktop's opener for the lifetime of the object and records what it is given.
+class TRecordedShell {
+public:
+    explicit TRecordedShell(bool accept = true)
+        : m_previous(SetShellOpener([this, accept](const QUrl& url) {
+              Opened << url;
+              return accept;
+          }))
+    {
+    }
+    ~TRecordedShell() { SetShellOpener(std::move(m_previous)); }
+    QList<QUrl> Opened;
+
+private:
+    TShellOpener m_previous;
+};
+
+}  // namespace
+
+class TestMainMenu : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TfrmMainMenu> m_window;
+
+    QAction* Action(const QString& name) const { return m_window->findChild<QAction*>(name); }
+
+    // Shows the window and makes it the active one, as it is when the user works in it.
+    void ShowActive()
+    {
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+private slots:
+    void init() { m_window = std::make_unique<TfrmMainMenu>(); }
+    void cleanup()
+    {
+        m_window.reset();
+        if (TfrmHelpViewer* viewer = HelpViewer())
+            delete viewer;
+    }
+
+    void menuItems_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("menu");  // empty: a title on the menu bar
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QKeySequence>("shortcut");
+        QTest::addColumn<bool>("visible");
+        const QString bar;
+        QTest::newRow("mnuTransaction") << "mnuTransaction" << bar << 0 << "&Transaction" << QKeySequence("Ctrl+T") << true;
+        QTest::newRow("mnuIncomeTransactions") << "mnuIncomeTransactions" << "mnuTransaction" << 0 << "Income Transactions" << QKeySequence("Ctrl+I") << true;
+        QTest::newRow("mnuExpenseTransactions") << "mnuExpenseTransactions" << "mnuTransaction" << 1 << "Expense Transactions" << QKeySequence("Ctrl+E") << true;
+        QTest::newRow("mnuPeriodTransactions") << "mnuPeriodTransactions" << "mnuTransaction" << 2 << "Period Transactions" << QKeySequence("Ctrl+P") << true;
+        QTest::newRow("mnuReports") << "mnuReports" << bar << 1 << "&Reports" << QKeySequence("Ctrl+R") << true;
+        QTest::newRow("mnuExpensesReport") << "mnuExpensesReport" << "mnuReports" << 0 << "&Expense Report" << QKeySequence("Ctrl+Alt+E") << true;
+        QTest::newRow("mnuSalesReport") << "mnuSalesReport" << "mnuReports" << 1 << "&Income Report" << QKeySequence("Ctrl+Alt+I") << true;
+        QTest::newRow("mnuIncomeReport") << "mnuIncomeReport" << "mnuReports" << 2 << "&Profit and Loss Report" << QKeySequence("Ctrl+Alt+P") << true;
+        QTest::newRow("mnuStatics") << "mnuStatics" << bar << 2 << "Statics" << QKeySequence() << true;
+        QTest::newRow("mnuExpenseType") << "mnuExpenseType" << "mnuStatics" << 0 << "Expense Type" << QKeySequence() << false;
+        QTest::newRow("mnuExpense") << "mnuExpense" << "mnuStatics" << 1 << "&Expense" << QKeySequence() << true;
+        QTest::newRow("mnuSales") << "mnuSales" << "mnuStatics" << 2 << "Income" << QKeySequence() << true;
+        QTest::newRow("Help1") << "Help1" << bar << 3 << "Help" << QKeySequence("F1") << true;
+        QTest::newRow("mnuZORPHelp") << "mnuZORPHelp" << "Help1" << 0 << "ZORP Help" << QKeySequence() << true;
+        QTest::newRow("mnuExit") << "mnuExit" << "Help1" << 1 << "Exit" << QKeySequence() << true;
+    }
+    void menuItems()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, menu);
+        QFETCH(int, position);
+        QFETCH(QString, caption);
+        QFETCH(QKeySequence, shortcut);
+        QFETCH(bool, visible);
+        QAction* action = Action(name);
+        QVERIFY2(action, qPrintable(name));
+        const QList<QAction*> siblings = menu.isEmpty()
+            ? m_window->menuBar()->actions()
+            : m_window->findChild<QMenu*>(menu)->actions();
+        QCOMPARE(siblings.indexOf(action), position);
+        QCOMPARE(action->text(), caption);
+        QCOMPARE(action->shortcut(), shortcut);
+        QCOMPARE(action->isVisible(), visible);
+    }
+
+    void menusHoldNothingElse()
+    {
+        QCOMPARE(m_window->menuBar()->objectName(), QStringLiteral("mnuMainMenu"));
+        QCOMPARE(m_window->menuBar()->actions().size(), 4);
+        QCOMPARE(m_window->findChild<QMenu*>("mnuTransaction")->actions().size(), 3);
+        QCOMPARE(m_window->findChild<QMenu*>("mnuReports")->actions().size(), 3);
+        QCOMPARE(m_window->findChild<QMenu*>("mnuStatics")->actions().size(), 3);
+        QCOMPARE(m_window->findChild<QMenu*>("Help1")->actions().size(), 2);
+    }
+
+    void captionAndSize()
+    {
+        const QString caption = m_window->windowTitle();
+        QVERIFY(caption.startsWith(QStringLiteral("Brindlemark ")));
+        QVERIFY(caption.endsWith(QStringLiteral(" Ver 1.0.2")));
+        QCOMPARE(caption.size(), 11 + 67 + 9);
+        QCOMPARE(caption.count(' '), 67 + 1);
+        QCOMPARE(m_window->size(), QSize(700, 500));
+        QCOMPARE(m_window->geometry().center(), m_window->screen()->availableGeometry().center());
+    }
+
+    void singleInstance()
+    {
+        QCOMPARE(frmMainMenu, m_window.get());
+        m_window.reset();
+        QCOMPARE(frmMainMenu, nullptr);
+    }
+
+    // The title is centred on the client area and its name fits on one line.
+    void titleIsCentred()
+    {
+        ShowActive();
+        auto* title = m_window->findChild<QLabel*>(QStringLiteral("Label1"));
+        QCOMPARE(title->text(), QStringLiteral("BRINDLEMARK"));
+        const QRect client = m_window->centralWidget()->geometry();
+        const QPoint centre = title->mapTo(m_window.get(), title->rect().center());
+        QVERIFY(qAbs(centre.x() - client.center().x()) <= 2);
+        QVERIFY(qAbs(centre.y() - client.center().y()) <= 2);
+        QVERIFY(QFontMetrics(title->font()).horizontalAdvance(title->text()) < title->width());
+    }
+
+    void informationPanelAtBottomLeft()
+    {
+        ShowActive();
+        auto* panel = m_window->findChild<QWidget*>(QStringLiteral("pnlInfo"));
+        QVERIFY(panel);
+        const QRect client = m_window->centralWidget()->geometry();
+        const QRect box(panel->mapTo(m_window.get(), QPoint(0, 0)), panel->size());
+        QVERIFY(box.left() - client.left() <= 4);
+        QVERIFY(client.bottom() - box.bottom() <= 4);
+        QCOMPARE(panel->findChild<QLabel*>("lblWebsite")->text(), QStringLiteral("Website:"));
+        QCOMPARE(panel->findChild<QLabel*>("lblEmail")->text(), QStringLiteral("Email:"));
+    }
+
+    void linksOpenWebPageAndMail()
+    {
+        ShowActive();
+        TRecordedShell shell;
+        auto* web = m_window->findChild<QLabel*>(QStringLiteral("lblWebAddress"));
+        auto* mail = m_window->findChild<QLabel*>(QStringLiteral("lblEmailAddress"));
+        QTest::mouseClick(web, Qt::LeftButton);
+        QTest::mouseClick(mail, Qt::LeftButton);
+        QTest::mouseClick(web, Qt::RightButton);  // not a click on a link
+        QCOMPARE(shell.Opened, QList<QUrl>({QUrl("https://" + web->text()), QUrl("mailto:" + mail->text())}));
+        QCOMPARE(shell.Opened.last().scheme(), QStringLiteral("mailto"));
+    }
+
+    void linkTheDesktopRefusesIsAnErrorMessage()
+    {
+        ShowActive();
+        TScriptedDialogsScope dialogs;
+        TRecordedShell shell(false);
+        QTest::mouseClick(m_window->findChild<QLabel*>(QStringLiteral("lblWebAddress")), Qt::LeftButton);
+        QCOMPARE(dialogs->Messages().size(), 1);
+        QVERIFY(dialogs->Messages().first().Text.contains(QStringLiteral("www.brindlemark.com")));
+        QCOMPARE(dialogs->Messages().first().Type, mtError);
+    }
+
+    void titleShortcutPopsItsMenu_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("Transaction") << "mnuTransaction" << QKeySequence("Ctrl+T");
+        QTest::newRow("Reports") << "mnuReports" << QKeySequence("Ctrl+R");
+        QTest::newRow("Help") << "Help1" << QKeySequence("F1");
+    }
+    void titleShortcutPopsItsMenu()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QKeySequence, keys);
+        ShowActive();
+        auto* popup = m_window->findChild<QMenu*>(menu);
+        QVERIFY(!popup->isVisible());
+        QTest::keySequence(m_window.get(), keys);
+        QTRY_VERIFY(popup->isVisible());
+        QCOMPARE(m_window->menuBar()->activeAction(), popup->menuAction());
+        popup->close();
+    }
+
+    void itemShortcutsRunTheirItems_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("Income Transactions") << "mnuIncomeTransactions" << QKeySequence("Ctrl+I");
+        QTest::newRow("Expense Transactions") << "mnuExpenseTransactions" << QKeySequence("Ctrl+E");
+        QTest::newRow("Period Transactions") << "mnuPeriodTransactions" << QKeySequence("Ctrl+P");
+        QTest::newRow("Expense Report") << "mnuExpensesReport" << QKeySequence("Ctrl+Alt+E");
+        QTest::newRow("Income Report") << "mnuSalesReport" << QKeySequence("Ctrl+Alt+I");
+        QTest::newRow("Profit and Loss Report") << "mnuIncomeReport" << QKeySequence("Ctrl+Alt+P");
+    }
+    void itemShortcutsRunTheirItems()
+    {
+        QFETCH(QString, name);
+        QFETCH(QKeySequence, keys);
+        ShowActive();
+        QSignalSpy triggered(Action(name), &QAction::triggered);
+        QTest::keySequence(m_window.get(), keys);
+        QCOMPARE(triggered.count(), 1);
+    }
+
+    void helpItemShowsMainMenuTopic()
+    {
+        ShowActive();
+        Action(QStringLiteral("mnuZORPHelp"))->trigger();
+        QVERIFY(HelpViewer());
+        QVERIFY(HelpViewer()->isVisible());
+        QCOMPARE(HelpViewer()->CurrentTopic(), QStringLiteral("Main Menu"));
+    }
+
+    void exitClosesTheWindow()
+    {
+        ShowActive();
+        Action(QStringLiteral("mnuExit"))->trigger();
+        QVERIFY(!m_window->isVisible());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    TZorpApplication app(argc, argv);
+    TestMainMenu test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_MainMenu.moc"

@@ -1,0 +1,472 @@
+// The browse-and-edit screen base and the reference screens, driven through their widgets.
+#include "Errors.h"
+#include "ScriptedDialogs.h"
+#include "TestBook.h"
+#include "ZorpApplication.h"
+#include "frm_Expense.h"
+#include "frm_ExpenseType.h"
+#include "frm_Sales.h"
+#include "sql_Sales.h"
+#include "tbl_Resource.h"
+
+#include <QDir>
+#include <QtTest>
+
+namespace {
+
+// A screen over the income items that records its hooks and can be told to refuse or fail.
+class TProbeScreen : public TfrmBaseDBGrid {
+public:
+    explicit TProbeScreen(bool atEnd = false) : m_atEnd(atEnd)
+    {
+        setWindowTitle("Probe");
+        edDescription = new TDBEdit(RecordArea);
+        edDescription->setGeometry(8, 8, 200, 24);
+        dbGridBrowser->SetDataSource(dmSales->dsGetAllSales);
+        edDescription->SetDataSource(dmSales->dsGetAllSales);
+        edDescription->SetDataField("SALES_DESCRIPTION");
+        FormCreate();
+    }
+    TDBEdit* edDescription;
+    QStringList calls;
+    int recordChangedRow = -2;
+    bool valid = true;
+    bool failAfterSave = false;
+    bool failAfterDelete = false;
+
+protected:
+    void RecordChanged() override
+    {
+        TfrmBaseDBGrid::RecordChanged();
+        calls << "RecordChanged";
+        recordChangedRow = DataSet()->CurrentIndex();
+    }
+    bool PositionAtEnd() override { return m_atEnd; }
+    bool ValidateRecord() override { return valid; }
+    void BeforeSave() override
+    {
+        calls << "BeforeSave";
+        TDataSet& ds = *DataSet();
+        if (ds.IsInserting())
+            ds.FieldByName("SALES_ID").SetAsInteger(IncrementResource("SALES_ID"));
+    }
+    void AfterSave() override
+    {
+        calls << "AfterSave";
+        if (failAfterSave)
+            throw EDatabaseError("disk full");
+    }
+    void AfterDelete() override
+    {
+        calls << "AfterDelete";
+        if (failAfterDelete)
+            throw EDatabaseError("disk full");
+    }
+
+private:
+    bool m_atEnd;
+};
+
+void AddItems(TTestBook& book, int count)
+{
+    for (int i = 1; i <= count; ++i)
+        book.Exec(QStringLiteral("INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT) "
+                                 "VALUES (%1, 'ITEM %1', 'Y', %2)")
+                      .arg(i)
+                      .arg(i * 10000));
+}
+
+void Click(QAbstractButton* b)
+{
+    QVERIFY2(b->isEnabled(), qPrintable(b->objectName() + " is disabled"));
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void ClickRow(TDBGrid* grid, int row)
+{
+    const QRect r = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void Shot(QWidget* w, const QString& name)
+{
+    w->grab().save(QDir::tempPath() + "/shots/" + name + ".png");
+}
+
+int Count(TTestBook& book, const char* sql)
+{
+    return book.Scalar(sql).toInt();
+}
+
+}  // namespace
+
+class TestRecordScreens : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QDir().mkpath(QDir::tempPath() + "/shots"); }
+
+    void emptyDataset()
+    {
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        QVERIFY(!screen.btnEdit->isEnabled());
+        QVERIFY(!screen.btnDelete->isEnabled());
+        QVERIFY(screen.btnAdd->isEnabled());
+        QVERIFY(screen.pnlRecordButtons->isHidden());
+        QVERIFY(!screen.pnlRecord->isEnabled());
+        QTest::mouseDClick(screen.dbGridBrowser->viewport(), Qt::LeftButton);
+        QCOMPARE(dialogs->MessageTexts(), QStringList{"No data"});
+    }
+
+    void positionAtEnd_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("atEnd");
+        QTest::addColumn<int>("current");
+        QTest::newRow("one row") << 1 << true << 0;
+        QTest::newRow("several rows") << 3 << true << 2;
+        QTest::newRow("first row without it") << 3 << false << 0;
+    }
+    void positionAtEnd()
+    {
+        QFETCH(int, rows);
+        QFETCH(bool, atEnd);
+        QFETCH(int, current);
+        TTestBook book;
+        AddItems(book, rows);
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen(atEnd);
+        screen.show();
+        QCOMPARE(screen.DataSet()->CurrentIndex(), current);
+        QVERIFY(!screen.DataSet()->Eof());
+        QVERIFY(screen.btnEdit->isEnabled());
+        QVERIFY(screen.btnDelete->isEnabled());
+        QCOMPARE(screen.recordChangedRow, current);
+        QCOMPARE(screen.dbGridBrowser->currentIndex().row(), current);
+        QTest::mouseDClick(screen.dbGridBrowser->viewport(), Qt::LeftButton);
+        QVERIFY(dialogs->Messages().isEmpty());
+    }
+
+    void downArrowOnTheLastRow()
+    {
+        TTestBook book;
+        AddItems(book, 2);
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        screen.dbGridBrowser->setFocus();
+        QTest::keyClick(screen.dbGridBrowser, Qt::Key_Down);
+        QCOMPARE(screen.DataSet()->CurrentIndex(), 1);
+        QVERIFY(screen.btnEdit->isEnabled());
+        QTest::keyClick(screen.dbGridBrowser, Qt::Key_Down);
+        QVERIFY(screen.DataSet()->Eof());
+        QVERIFY(!screen.btnEdit->isEnabled());
+        QVERIFY(!screen.btnDelete->isEnabled());
+        QTest::mouseDClick(screen.dbGridBrowser->viewport(), Qt::LeftButton, {}, QPoint(1, 1000));
+        QCOMPARE(dialogs->MessageTexts(), QStringList{"No data"});
+        ClickRow(screen.dbGridBrowser, 1);  // back onto a row
+        QVERIFY(!screen.DataSet()->Eof());
+        QVERIFY(screen.btnEdit->isEnabled());
+    }
+
+    void navigatorMovesOnlyTheBoundControls()
+    {
+        TTestBook book;
+        AddItems(book, 3);
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        screen.calls.clear();
+        Click(screen.dbGridNavigator->Button(TDBNavigator::nbLast));
+        QCOMPARE(screen.dbGridBrowser->currentIndex().row(), 2);
+        QCOMPARE(screen.edDescription->text(), QString("ITEM 3"));
+        QVERIFY(screen.calls.isEmpty());
+        QVERIFY(screen.btnEdit->isEnabled());  // not updated by the navigator
+        QVERIFY(!screen.dbGridNavigator->Button(TDBNavigator::nbNext)->isEnabled());
+    }
+
+    void declineDelete()
+    {
+        TTestBook book;
+        AddItems(book, 2);
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        screen.calls.clear();
+        dialogs->AnswerConfirmation(mrCancel);
+        Click(screen.btnDelete);
+        QCOMPARE(dialogs->MessageTexts(), QStringList{"Delete record?"});
+        QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 2);
+        QCOMPARE(screen.calls, (QStringList{"AfterDelete", "RecordChanged"}));
+    }
+
+    void confirmDelete()
+    {
+        TTestBook book;
+        AddItems(book, 2);
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        dialogs->AnswerConfirmation(mrOk);
+        Click(screen.btnDelete);
+        QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 1);
+        QCOMPARE(screen.DataSet()->RecordCount(), 1);
+    }
+
+    void failedDeleteKeepsTheRow()
+    {
+        TTestBook book;
+        AddItems(book, 2);
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        screen.failAfterDelete = true;
+        dialogs->AnswerConfirmation(mrOk);
+        Click(screen.btnDelete);
+        QCOMPARE(dialogs->MessageTexts(), (QStringList{"Delete record?", "disk full"}));
+        QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 2);
+        QCOMPARE(screen.DataSet()->RecordCount(), 2);  // the screen shows what is stored
+    }
+
+    void validationKeepsEditMode()
+    {
+        TTestBook book;
+        AddItems(book, 1);
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        screen.valid = false;
+        Click(screen.btnAdd);
+        QVERIFY(!screen.pnlRecordButtons->isHidden());
+        QVERIFY(!screen.pnlButtons->isEnabled());
+        QVERIFY(!screen.pnldbGrid->isEnabled());
+        QTest::keyClicks(screen.edDescription, "SCONES");
+        Click(screen.btnSave);
+        QVERIFY(screen.DataSet()->IsInserting());
+        QVERIFY(!screen.pnlRecordButtons->isHidden());
+        QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 1);
+        Click(screen.btnCancel);
+        QVERIFY(screen.pnlRecordButtons->isHidden());
+        QCOMPARE(screen.DataSet()->RecordCount(), 1);
+        QVERIFY(screen.btnAdd->isEnabled());
+    }
+
+    void saveReopensOnTheFirstRow()
+    {
+        TTestBook book;
+        AddItems(book, 3);
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen(true);
+        screen.show();
+        QCOMPARE(screen.DataSet()->CurrentIndex(), 2);
+        Click(screen.btnEdit);
+        screen.edDescription->setFocus();
+        screen.edDescription->selectAll();
+        QTest::keyClicks(screen.edDescription, "ZUCCHINI");
+        Click(screen.btnSave);
+        QVERIFY(dialogs->Messages().isEmpty());
+        QCOMPARE(book.Scalar("SELECT SALES_DESCRIPTION FROM SALES WHERE SALES_ID = 3").toString(), QString("ZUCCHINI"));
+        QCOMPARE(screen.DataSet()->CurrentIndex(), 0);  // reopened; this screen finds no row again
+        QVERIFY(screen.pnlRecordButtons->isHidden());
+        QVERIFY(screen.btnEdit->isEnabled());
+    }
+
+    void enterSavesEscapeCancels()
+    {
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        Click(screen.btnAdd);
+        screen.edDescription->setFocus();
+        QTest::keyClicks(screen.edDescription, "TEA");
+        QTest::keyClick(screen.edDescription, Qt::Key_Return);
+        QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 1);
+        Click(screen.btnAdd);
+        screen.edDescription->setFocus();
+        QTest::keyClicks(screen.edDescription, "COFFEE");
+        QTest::keyClick(screen.edDescription, Qt::Key_Escape);
+        QVERIFY(!screen.DataSet()->IsEditing());
+        QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 1);
+    }
+
+    void failedSaveStoresNothing()
+    {
+        TTestBook book;
+        AddItems(book, 1);
+        UpdateResource("SALES_ID", "1");
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.show();
+        screen.failAfterSave = true;
+        Click(screen.btnAdd);
+        screen.edDescription->setFocus();
+        QTest::keyClicks(screen.edDescription, "SCONES");
+        Click(screen.btnSave);
+        QCOMPARE(dialogs->MessageTexts(), QStringList{"disk full"});
+        // The row was written and the counter drawn before the failure: neither is kept.
+        QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 1);
+        QString counter;
+        QCOMPARE(GetResource("SALES_ID", counter), QString("1"));
+        QCOMPARE(screen.DataSet()->RecordCount(), 1);
+        QVERIFY(!screen.DataSet()->IsEditing());
+        QVERIFY(screen.btnAdd->isEnabled());
+    }
+
+    void badAmountIsRefusedAndKept()
+    {
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        TfrmSales screen;
+        screen.show();
+        Click(screen.btnAdd);
+        QTest::keyClicks(screen.edSalesDescription, "CAKE");
+        screen.edIncome->setFocus();
+        QTest::keyClicks(screen.edIncome, "12.5x");
+        Click(screen.btnSave);
+        QCOMPARE(dialogs->Messages().size(), 1);
+        QVERIFY2(dialogs->MessageTexts().first().contains("'12.5x'"), qPrintable(dialogs->MessageTexts().first()));
+        QVERIFY(screen.DataSet()->IsInserting());
+        QCOMPARE(screen.edIncome->text(), QString("12.5x"));
+        QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 0);
+        QString counter;
+        QCOMPARE(GetResource("SALES_ID", counter), QString("0"));
+        screen.edIncome->selectAll();
+        QTest::keyClicks(screen.edIncome, "12.50");
+        Click(screen.btnSave);
+        QCOMPARE(book.Scalar("SELECT SALES_ID || '/' || AMOUNT FROM SALES").toString(), QString("1/125000"));
+    }
+
+    void newExpense()
+    {
+        TTestBook book;
+        UpdateResource("EXPENSE_ID", "41");
+        TScriptedDialogsScope dialogs;
+        TfrmExpense screen;
+        screen.show();
+        QCOMPARE(screen.CurrentExpenseID, 0);
+        QCOMPARE(screen.rgTaxable->ItemIndex(), 1);  // an empty list reads "Yes"
+        QCOMPARE(screen.edExpenseDescription->text(), QString());
+        Shot(&screen, "expense-empty");
+        Click(screen.btnAdd);
+        QCOMPARE(screen.edExpense->text(), QString("0.00"));
+        QTest::keyClicks(screen.edExpenseDescription, "Rent");
+        screen.rgTaxable->Item(0)->click();
+        Shot(&screen, "expense-editing");
+        Click(screen.btnSave);
+        QCOMPARE(book.Scalar("SELECT EXPENSE_ID || '/' || EXPENSE_DESCRIPTION || '/' || AMOUNT || '/' || "
+                             "EXPENSE_TYPE_ID || '/' || TAXABLE FROM EXPENSE")
+                     .toString(),
+                 QString("42/Rent/0/1/N"));
+        QCOMPARE(screen.CurrentExpenseID, 42);
+        QCOMPARE(screen.DataSet()->FieldByName("EXPENSE_ID").AsInteger(), 42);  // the saved row is current
+        QString counter;
+        QCOMPARE(GetResource("EXPENSE_ID", counter), QString("42"));
+    }
+
+    void editExpenseKeepsIdAndCounter()
+    {
+        TTestBook book;
+        book.Exec("INSERT INTO EXPENSE (EXPENSE_ID, EXPENSE_DESCRIPTION, EXPENSE_TYPE_ID, TAXABLE, AMOUNT) VALUES "
+                  "(5, 'POSTAGE', 1, '', 12500), (6, 'WAGES', 1, 'N', 0)");
+        UpdateResource("EXPENSE_ID", "6");
+        TScriptedDialogsScope dialogs;
+        TfrmExpense screen;
+        screen.show();
+        QCOMPARE(screen.edExpenseDescription->text(), QString("POSTAGE"));
+        QCOMPARE(screen.rgTaxable->ItemIndex(), 1);  // anything but "N" reads "Yes"
+        QCOMPARE(screen.edExpense->text(), QString("1.25"));
+        Click(screen.btnEdit);
+        screen.edExpense->setFocus();
+        screen.edExpense->selectAll();
+        QTest::keyClicks(screen.edExpense, "2,500.5");
+        Click(screen.btnSave);
+        QCOMPARE(book.Scalar("SELECT EXPENSE_ID || '/' || AMOUNT || '/' || TAXABLE FROM EXPENSE WHERE EXPENSE_ID = 5")
+                     .toString(),
+                 QString("5/25005000/Y"));
+        QString counter;
+        QCOMPARE(GetResource("EXPENSE_ID", counter), QString("6"));
+        // The opener reads the expense last shown, even after the navigator moved on.
+        ClickRow(screen.dbGridBrowser, 1);
+        QCOMPARE(screen.CurrentExpenseID, 6);
+        Click(screen.dbGridNavigator->Button(TDBNavigator::nbFirst));
+        screen.close();
+        QCOMPARE(screen.CurrentExpenseID, 6);
+    }
+
+    void expenseTypesInCapitals()
+    {
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        TfrmExpenseType screen;
+        screen.show();
+        Click(screen.btnAdd);
+        QTest::keyClicks(screen.edExpenseType, "Overheads");
+        QCOMPARE(screen.edExpenseType->text(), QString("OVERHEADS"));
+        Shot(&screen, "expense-type-editing");
+        Click(screen.btnSave);
+        QCOMPARE(book.Scalar("SELECT EXPENSE_TYPE_ID || '/' || EXPENSE_TYPE_DESCRIPTION FROM EXPENSE_TYPE WHERE "
+                             "EXPENSE_TYPE_ID <> 1")
+                     .toString(),
+                 QString("2/OVERHEADS"));
+        QCOMPARE(screen.CurrentExpenseTypeID, 2);
+        Shot(&screen, "expense-type-browsing");
+    }
+
+    void descriptionsAreCapped()
+    {
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        TfrmSales sales;
+        sales.show();
+        Click(sales.btnAdd);
+        QTest::keyClicks(sales.edSalesDescription, QString(60, 'a'));
+        QCOMPARE(sales.edSalesDescription->text().size(), 50);
+        TfrmExpense expense;
+        QCOMPARE(expense.edExpenseDescription->maxLength(), 50);
+    }
+
+    void incomeItems()
+    {
+        TTestBook book;
+        book.Exec("INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT) VALUES (3, 'BREAD', 'X', 9900)");
+        UpdateResource("SALES_ID", "3");
+        TScriptedDialogsScope dialogs;
+        TfrmSales screen;
+        screen.resize(900, 600);
+        screen.show();
+        QCOMPARE(screen.rgTaxable->ItemIndex(), 1);
+        Shot(&screen, "income-browsing-resized");
+        Click(screen.btnAdd);
+        QCOMPARE(screen.edIncome->text(), QString());  // no amount preset
+        QTest::keyClicks(screen.edSalesDescription, "CAKE");
+        Shot(&screen, "income-editing-resized");
+        Click(screen.btnSave);
+        QCOMPARE(book.Scalar("SELECT SALES_ID || '/' || ifnull(AMOUNT, 'none') || '/' || TAXABLE FROM SALES WHERE "
+                             "SALES_DESCRIPTION = 'CAKE'")
+                     .toString(),
+                 QString("4/none/Y"));
+        QCOMPARE(screen.CurrentSalesID, 4);
+        // Editing an item leaves the counter alone and saves "Y" for a flag shown as "Yes".
+        QVERIFY(screen.DataSet()->Locate("SALES_ID", {TValue(3)}));
+        ClickRow(screen.dbGridBrowser, screen.DataSet()->CurrentIndex());
+        Click(screen.btnEdit);
+        Click(screen.btnSave);
+        QCOMPARE(book.Scalar("SELECT TAXABLE FROM SALES WHERE SALES_ID = 3").toString(), QString("Y"));
+        QString counter;
+        QCOMPARE(GetResource("SALES_ID", counter), QString("4"));
+        screen.resize(700, 500);
+        Shot(&screen, "income-browsing");
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    TZorpApplication app(argc, argv);
+    TestRecordScreens test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_RecordScreens.moc"
