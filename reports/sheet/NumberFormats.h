@@ -1,0 +1,19 @@
+#pragma once
+// Cell number formats. A format is stored as the Excel format string that the saved
+// workbook carries ("General", "#,##0.00;(#,##0.00)", "dd-mmm-yyyy"); these helpers show
+// a number through it the way the grid and the printed page do.
+#include <QString>
+
+namespace SheetFormats {
+// True when the format shows day numbers as dates (d, m or y outside quotes and no
+// digit placeholders).
+bool IsDateFormat(const QString& format);
+// Up to ten significant digits, trailing zeros dropped, as a spreadsheet shows an
+// unformatted number.
+QString FormatGeneral(double value);
+// A number shown through a cell format: General, a date pattern or a number mask.
+QString FormatNumber(const QString& format, double value);
+// The application's short date pattern written as an Excel format string: letters
+// other than d, m and y and any unusual character are quoted.
+QString DatePatternToExcel(const QString& pattern);
+}  // namespace SheetFormats
