@@ -396,16 +396,7 @@ TField& TDataSet::AddField(const QString& name, TFieldType type)
 {
     if (m_autoFields) {
         // Declared fields replace the ones made from an earlier result.
-        std::vector<std::unique_ptr<TField>> keep;
-        for (auto& f : m_fields)
-            if (f->FieldKind != TFieldKind::Data)
-                keep.push_back(std::move(f));
-        m_fields = std::move(keep);
-        m_fieldIndex.clear();
-        for (size_t i = 0; i < m_fields.size(); ++i) {
-            m_fields[i]->m_index = int(i);
-            m_fieldIndex.insert(m_fields[i]->FieldName.toUpper(), int(i));
-        }
+        ReplaceDataFields({});
         m_autoFields = false;
     }
     m_declaredFields = true;
@@ -445,6 +436,20 @@ TField& TDataSet::FieldByName(const QString& name) const
     return *f;
 }
 
+void TDataSet::ReplaceDataFields(std::vector<std::unique_ptr<TField>> dataFields)
+{
+    // Data fields first, then the calculated and lookup fields in their declared order.
+    for (auto& f : m_fields)
+        if (f->FieldKind != TFieldKind::Data)
+            dataFields.push_back(std::move(f));
+    m_fields = std::move(dataFields);
+    m_fieldIndex.clear();
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        m_fields[i]->m_index = int(i);
+        m_fieldIndex.insert(m_fields[i]->FieldName.toUpper(), int(i));
+    }
+}
+
 void TDataSet::BindFields(const std::vector<TColumn>& columns)
 {
     QHash<QString, int> byName;
@@ -470,15 +475,7 @@ void TDataSet::BindFields(const std::vector<TColumn>& columns)
                 f->Size = c.size;
                 fields.push_back(std::move(f));
             }
-            for (auto& f : m_fields)
-                if (f->FieldKind != TFieldKind::Data)
-                    fields.push_back(std::move(f));
-            m_fields = std::move(fields);
-            m_fieldIndex.clear();
-            for (size_t i = 0; i < m_fields.size(); ++i) {
-                m_fields[i]->m_index = int(i);
-                m_fieldIndex.insert(m_fields[i]->FieldName.toUpper(), int(i));
-            }
+            ReplaceDataFields(std::move(fields));
             m_autoFields = true;
         }
     }
@@ -968,14 +965,8 @@ void TDataSet::SetFilter(const QString& text)
     }
     m_filterText = text;
     m_filter = std::move(groups);
-    if (Active() && m_filtered) {
-        RebuildView();
-        m_current = m_view.empty() ? -1 : 0;
-        m_eof = m_view.empty();
-        m_bof = true;
-        emit DataSetChanged();
-        emit Scrolled(m_current);
-    }
+    if (Active() && m_filtered)
+        ApplyView();
 }
 
 void TDataSet::SetFiltered(bool filtered)
@@ -985,14 +976,19 @@ void TDataSet::SetFiltered(bool filtered)
     if (IsEditing())
         throw EDatasetError(QStringLiteral("%1: save or cancel the pending changes before filtering").arg(Name()));
     m_filtered = filtered;
-    if (Active()) {
-        RebuildView();
-        m_current = m_view.empty() ? -1 : 0;
-        m_eof = m_view.empty();
-        m_bof = true;
-        emit DataSetChanged();
-        emit Scrolled(m_current);
-    }
+    if (Active())
+        ApplyView();
+}
+
+void TDataSet::ApplyView()
+{
+    // A changed filter starts again from the first row it lets through.
+    RebuildView();
+    m_current = m_view.empty() ? -1 : 0;
+    m_eof = m_view.empty();
+    m_bof = true;
+    emit DataSetChanged();
+    emit Scrolled(m_current);
 }
 
 bool TDataSet::Matches(const TRecord& record) const

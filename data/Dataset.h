@@ -217,6 +217,8 @@ private:
 
     TField& NewField(const QString& name, TFieldType type, TFieldKind kind);
     void BindFields(const std::vector<TColumn>& columns);
+    void ReplaceDataFields(std::vector<std::unique_ptr<TField>> dataFields);
+    void ApplyView();
     const TRecord* ActiveRecord() const;
     TRecord* WritableRecord(const TField& field);
     TValue FieldValue(const TRecord& record, int fieldIndex) const;

@@ -326,161 +326,130 @@ bool TDBNavigator::ConfirmDelete()
     return Dialogs().MessageDlg(QStringLiteral("Delete record?"), mtConfirmation, mbOKCancel) == mrOk;
 }
 
-// ---------------------------------------------------------------- TDBEdit
+// ---------------------------------------------------------------- TFieldLink
 
-TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent)
+TFieldLink::TFieldLink(QObject* owner, std::function<void()> show, std::function<void(TField&)> write)
+    : QObject(owner), m_show(std::move(show)), m_write(std::move(write))
 {
-    connect(this, &QLineEdit::textEdited, this, [this] { m_modified = true; });
 }
 
-TDBEdit::~TDBEdit()
+TFieldLink::~TFieldLink()
 {
     if (m_boundSet && m_handler)
         m_boundSet->RemoveUpdateRecordHandler(m_handler);
 }
 
-void TDBEdit::SetDataSource(TDataSource* source)
+void TFieldLink::SetDataSource(TDataSource* source)
 {
     if (m_source)
         disconnect(m_source, nullptr, this, nullptr);
     m_source = source;
     if (m_source) {
-        connect(m_source, &TDataSource::DataSetReplaced, this, &TDBEdit::Rebind);
+        connect(m_source, &TDataSource::DataSetReplaced, this, &TFieldLink::Rebind);
         for (auto signal : {&TDataSource::ActiveChanged, &TDataSource::DataSetChanged, &TDataSource::StateChanged})
-            connect(m_source, signal, this, &TDBEdit::ShowField);
-        connect(m_source, &TDataSource::Scrolled, this, &TDBEdit::ShowField);
-        connect(m_source, &TDataSource::RecordChanged, this, &TDBEdit::ShowField);
+            connect(m_source, signal, this, &TFieldLink::Show);
+        connect(m_source, &TDataSource::Scrolled, this, &TFieldLink::Show);
+        connect(m_source, &TDataSource::RecordChanged, this, &TFieldLink::Show);
     }
     Rebind();
 }
 
-void TDBEdit::SetDataField(const QString& field)
+void TFieldLink::SetDataField(const QString& field)
 {
     m_fieldName = field;
-    ShowField();
+    Show();
 }
 
-TField* TDBEdit::Field() const
+TField* TFieldLink::Field() const
 {
-    TDataSet* ds = m_source ? m_source->DataSet() : nullptr;
+    TDataSet* ds = DataSet();
     return ds && !m_fieldName.isEmpty() ? ds->FindField(m_fieldName) : nullptr;
 }
 
-void TDBEdit::Rebind()
+bool TFieldLink::Editing() const
+{
+    TDataSet* ds = DataSet();
+    return ds && ds->IsEditing();
+}
+
+void TFieldLink::Rebind()
 {
     if (m_boundSet && m_handler)
         m_boundSet->RemoveUpdateRecordHandler(m_handler);
     m_handler = 0;
-    m_boundSet = m_source ? m_source->DataSet() : nullptr;
+    m_boundSet = DataSet();
     if (m_boundSet)
-        m_handler = m_boundSet->AddUpdateRecordHandler([this] { WriteField(); });
-    ShowField();
+        m_handler = m_boundSet->AddUpdateRecordHandler([this] {
+            TField* f = Field();
+            if (f && Modified) {
+                m_write(*f);  // a conversion error stops the post and keeps the text
+                Modified = false;
+            }
+        });
+    Show();
+}
+
+void TFieldLink::Show()
+{
+    if (m_showing)
+        return;
+    m_showing = true;
+    // Typing in progress is kept while the row is being edited.
+    if (!(Editing() && Modified)) {
+        m_show();
+        Modified = false;
+    }
+    m_showing = false;
+}
+
+// ---------------------------------------------------------------- TDBEdit
+
+TDBEdit::TDBEdit(QWidget* parent)
+    : QLineEdit(parent),
+      m_link(this, [this] { ShowField(); }, [this](TField& f) { f.SetAsString(text()); })
+{
+    connect(this, &QLineEdit::textEdited, this, [this] { m_link.Modified = true; });
 }
 
 void TDBEdit::ShowField()
 {
-    if (m_showing)
-        return;
-    m_showing = true;
-    TField* f = Field();
-    TDataSet* ds = m_source ? m_source->DataSet() : nullptr;
-    const bool editing = ds && ds->IsEditing();
-    // Typing in progress is kept while the row is being edited.
-    if (!(editing && m_modified)) {
-        QString text;
-        if (f && ds->Active()) {
-            try {
-                text = editing ? f->EditText() : f->DisplayText();
-            } catch (const std::exception&) {
-                text.clear();
-            }
+    TField* f = m_link.Field();
+    const bool editing = m_link.Editing();
+    QString shown;
+    if (f && f->DataSet()->Active()) {
+        try {
+            shown = editing ? f->EditText() : f->DisplayText();
+        } catch (const std::exception&) {
+            shown.clear();
         }
-        setText(text);
-        m_modified = false;
     }
+    setText(shown);
     if (f && f->DataType == TFieldType::String && f->Size > 0)
         setMaxLength(f->Size);
     setReadOnly(!editing || (f && f->FieldKind != TFieldKind::Data));
-    m_showing = false;
-}
-
-void TDBEdit::WriteField()
-{
-    TField* f = Field();
-    if (!f || !m_modified)
-        return;
-    f->SetAsString(text());  // a conversion error stops the post and keeps the text
-    m_modified = false;
 }
 
 // ---------------------------------------------------------------- TDBMemo
 
-TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent)
+TDBMemo::TDBMemo(QWidget* parent)
+    : QPlainTextEdit(parent),
+      m_link(this, [this] { ShowField(); },
+             [this](TField& f) {
+                 const QString text = toPlainText();
+                 f.SetValue(text.isEmpty() ? TValue() : TValue(text));
+             })
 {
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_showing)
-            m_modified = true;
+            m_link.Modified = true;
     });
-}
-
-TDBMemo::~TDBMemo()
-{
-    if (m_boundSet && m_handler)
-        m_boundSet->RemoveUpdateRecordHandler(m_handler);
-}
-
-void TDBMemo::SetDataSource(TDataSource* source)
-{
-    if (m_source)
-        disconnect(m_source, nullptr, this, nullptr);
-    m_source = source;
-    if (m_source) {
-        connect(m_source, &TDataSource::DataSetReplaced, this, &TDBMemo::Rebind);
-        for (auto signal : {&TDataSource::ActiveChanged, &TDataSource::DataSetChanged, &TDataSource::StateChanged})
-            connect(m_source, signal, this, &TDBMemo::ShowField);
-        connect(m_source, &TDataSource::Scrolled, this, &TDBMemo::ShowField);
-        connect(m_source, &TDataSource::RecordChanged, this, &TDBMemo::ShowField);
-    }
-    Rebind();
-}
-
-void TDBMemo::SetDataField(const QString& field)
-{
-    m_fieldName = field;
-    ShowField();
-}
-
-void TDBMemo::Rebind()
-{
-    if (m_boundSet && m_handler)
-        m_boundSet->RemoveUpdateRecordHandler(m_handler);
-    m_handler = 0;
-    m_boundSet = m_source ? m_source->DataSet() : nullptr;
-    if (m_boundSet)
-        m_handler = m_boundSet->AddUpdateRecordHandler([this] {
-            TDataSet* ds = m_source ? m_source->DataSet() : nullptr;
-            TField* f = ds ? ds->FindField(m_fieldName) : nullptr;
-            if (f && m_modified) {
-                const QString text = toPlainText();
-                f->SetValue(text.isEmpty() ? TValue() : TValue(text));
-                m_modified = false;
-            }
-        });
-    ShowField();
 }
 
 void TDBMemo::ShowField()
 {
-    if (m_showing)
-        return;
     m_showing = true;
-    TDataSet* ds = m_source ? m_source->DataSet() : nullptr;
-    TField* f = ds && !m_fieldName.isEmpty() ? ds->FindField(m_fieldName) : nullptr;
-    const bool editing = ds && ds->IsEditing();
-    if (!(editing && m_modified)) {
-        setPlainText(f && ds->Active() ? f->AsString() : QString());
-        m_modified = false;
-    }
-    setReadOnly(!editing);
+    TField* f = m_link.Field();
+    setPlainText(f && f->DataSet()->Active() ? f->AsString() : QString());
+    setReadOnly(!m_link.Editing());
     m_showing = false;
 }

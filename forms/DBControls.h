@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
 
 // Rows of a dataset as a table: one column per visible field in field order.
 class TDBGridModel : public QAbstractTableModel {
@@ -89,6 +90,34 @@ private:
     QToolButton* m_buttons[4];
 };
 
+// Binds one control to one field of a data source: asks the control to show the field
+// whenever the row, its values or the dataset's state change, and to write its pending
+// text into the field when the row is posted.
+class TFieldLink : public QObject {
+    Q_OBJECT
+public:
+    TFieldLink(QObject* owner, std::function<void()> show, std::function<void(TField&)> write);
+    ~TFieldLink() override;
+    void SetDataSource(TDataSource* source);
+    void SetDataField(const QString& field);
+    TDataSet* DataSet() const { return m_source ? m_source->DataSet() : nullptr; }
+    TField* Field() const;
+    bool Editing() const;
+    // Set when the user changed the control's text since it last showed the field.
+    bool Modified = false;
+
+private:
+    void Rebind();
+    void Show();
+    std::function<void()> m_show;
+    std::function<void(TField&)> m_write;
+    QPointer<TDataSource> m_source;
+    QPointer<TDataSet> m_boundSet;
+    QString m_fieldName;
+    int m_handler = 0;
+    bool m_showing = false;
+};
+
 // A line edit bound to one field: the display format while browsing, the edit format
 // while inserting or editing; what was typed is written to the field when the row is
 // posted, and text that does not convert stops the post with a clear error.
@@ -96,21 +125,13 @@ class TDBEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TDBEdit(QWidget* parent = nullptr);
-    ~TDBEdit() override;
-    void SetDataSource(TDataSource* source);
-    void SetDataField(const QString& field);
-    TField* Field() const;
+    void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
+    void SetDataField(const QString& field) { m_link.SetDataField(field); }
+    TField* Field() const { return m_link.Field(); }
 
 private:
-    void Rebind();
     void ShowField();
-    void WriteField();
-    QPointer<TDataSource> m_source;
-    QPointer<TDataSet> m_boundSet;
-    QString m_fieldName;
-    int m_handler = 0;
-    bool m_modified = false;
-    bool m_showing = false;
+    TFieldLink m_link;
 };
 
 // A memo bound to one field, written on post like the line edit.
@@ -118,17 +139,11 @@ class TDBMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TDBMemo(QWidget* parent = nullptr);
-    ~TDBMemo() override;
-    void SetDataSource(TDataSource* source);
-    void SetDataField(const QString& field);
+    void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
+    void SetDataField(const QString& field) { m_link.SetDataField(field); }
 
 private:
-    void Rebind();
     void ShowField();
-    QPointer<TDataSource> m_source;
-    QPointer<TDataSet> m_boundSet;
-    QString m_fieldName;
-    int m_handler = 0;
-    bool m_modified = false;
+    TFieldLink m_link;
     bool m_showing = false;
 };
