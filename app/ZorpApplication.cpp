@@ -2,7 +2,6 @@
 
 #include "Dialogs.h"
 #include "Errors.h"
-#include "ZorpDialogs.h"
 
 #include <QtGlobal>
 
@@ -14,7 +13,7 @@ TZorpApplication::TZorpApplication(int& argc, char** argv) : QApplication(argc, 
 {
     setApplicationName(QStringLiteral("Brindlemark"));
     setApplicationVersion(QStringLiteral("1.0.2"));
-    SetDialogs(std::make_unique<TZorpDialogs>());
+    SetDialogs(std::make_unique<TStandardDialogs>());
 }
 
 bool TZorpApplication::notify(QObject* receiver, QEvent* event)

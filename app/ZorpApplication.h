@@ -8,7 +8,7 @@
 class TZorpApplication : public QApplication {
     Q_OBJECT
 public:
-    // Installs the program's dialogs (TZorpDialogs).
+    // Installs the standard dialogs.
     TZorpApplication(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;

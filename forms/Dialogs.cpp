@@ -1,5 +1,8 @@
 #include "Dialogs.h"
 
+#include <QApplication>
+#include <QPrintDialog>
+
 #include "Errors.h"
 
 #include <QApplication>
@@ -113,7 +116,10 @@ QString TStandardDialogs::SaveFileName(QWidget* parent, const QString& caption,
     return dialog.selectedFiles().value(0);
 }
 
-bool TStandardDialogs::ChoosePrinter(QPrinter&, QWidget*)
+bool TStandardDialogs::ChoosePrinter(QPrinter& printer, QWidget* parent)
 {
-    throw EZorpError(QStringLiteral("Printing is not available in this program."));
+    if (!parent)
+        parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }

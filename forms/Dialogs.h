@@ -57,9 +57,7 @@ private:
     std::unique_ptr<TDialogs> m_previous;
 };
 
-// The standard dialogs: QMessageBox and QFileDialog. This library has no print support, so
-// ChoosePrinter raises an error here; the program installs dialogs that add the printer
-// choice (TZorpDialogs).
+// The standard dialogs: QMessageBox, QFileDialog and QPrintDialog.
 class TStandardDialogs : public TDialogs {
 public:
     int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;

@@ -320,15 +320,7 @@ void TF1Book::PrintSheet(bool choosePrinter) {
     // The dialog opens on the sheet's own orientation; what the user picks there stands.
     SheetPainter::ApplyPageSetup(m_book, printer);
     if (choosePrinter) {
-        bool chosen = false;
-        if (dynamic_cast<TStandardDialogs*>(&Dialogs())) {
-            // The standard dialogs have no print support; this library has.
-            QPrintDialog dialog(&printer, this);
-            chosen = dialog.exec() == QDialog::Accepted;
-        } else {
-            chosen = Dialogs().ChoosePrinter(printer, this);
-        }
-        if (!chosen) return;
+        if (!Dialogs().ChoosePrinter(printer, this)) return;
     }
     SheetPainter::PrintPages(m_book, printer);
 }

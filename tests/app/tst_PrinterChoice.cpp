@@ -1,6 +1,6 @@
-// The program's own dialogs: installed by the application object, with the printer choice.
+// The standard dialogs: installed by the application object, with the printer choice.
 #include "ZorpApplication.h"
-#include "ZorpDialogs.h"
+#include "Dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,10 +9,10 @@
 #include <QTest>
 #include <QTimer>
 
-class TestZorpDialogs : public QObject {
+class TestPrinterChoice : public QObject {
     Q_OBJECT
 private slots:
-    void applicationInstallsTheProgramDialogs() { QVERIFY(dynamic_cast<TZorpDialogs*>(&Dialogs())); }
+    void applicationInstallsTheStandardDialogs() { QVERIFY(dynamic_cast<TStandardDialogs*>(&Dialogs())); }
 
     void printerChoice_data()
     {
@@ -46,7 +46,7 @@ private slots:
 int main(int argc, char* argv[])
 {
     TZorpApplication app(argc, argv);
-    TestZorpDialogs test;
+    TestPrinterChoice test;
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_ZorpDialogs.moc"
+#include "tst_PrinterChoice.moc"
