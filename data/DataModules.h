@@ -8,6 +8,10 @@ class TdmResource;
 class TdmSales;
 class TdmExpense;
 class TdmExpenseType;
+class TdmPeriod;
+class TdmDailyExpenses;
+class TdmDailyTransaction;
+class TdmDailySales;
 
 class TDataModules {
 public:
@@ -23,4 +27,8 @@ private:
     std::unique_ptr<TdmSales> m_sales;
     std::unique_ptr<TdmExpense> m_expense;
     std::unique_ptr<TdmExpenseType> m_expenseType;
+    std::unique_ptr<TdmPeriod> m_period;
+    std::unique_ptr<TdmDailyExpenses> m_dailyExpenses;
+    std::unique_ptr<TdmDailyTransaction> m_dailyTransaction;
+    std::unique_ptr<TdmDailySales> m_dailySales;
 };

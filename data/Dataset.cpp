@@ -50,6 +50,17 @@ QString KeyText(const TValue& v)
     return v.IsText() ? v.Text() : QString();
 }
 
+// The place of a row of the view among all rows: the same index while the filter leaves
+// every row in, which spares a search through a large set on each add and delete.
+std::vector<std::unique_ptr<TRecord>>::iterator PlaceAmongAll(std::vector<std::unique_ptr<TRecord>>& all,
+                                                             const std::vector<TRecord*>& view, int index)
+{
+    const TRecord* row = view[size_t(index)];
+    if (view.size() == all.size() && all[size_t(index)].get() == row)
+        return all.begin() + index;
+    return std::find_if(all.begin(), all.end(), [row](const auto& p) { return p.get() == row; });
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- TField
@@ -290,6 +301,20 @@ struct TDataSet::TFilterTerm {
     enum Op { Eq, Ne, Lt, Gt, Le, Ge } op;
     int field;
     TValue literal;
+
+    // A whole-number literal compared with a money field, scaled once rather than per row.
+    int64_t MoneyLiteral() const
+    {
+        if (!m_moneyReady) {
+            m_money = Money::FromInteger(literal.Integer()).Scaled();
+            m_moneyReady = true;
+        }
+        return m_money;
+    }
+
+private:
+    mutable int64_t m_money = 0;
+    mutable bool m_moneyReady = false;
 };
 
 namespace {
@@ -452,10 +477,14 @@ void TDataSet::ReplaceDataFields(std::vector<std::unique_ptr<TField>> dataFields
 
 void TDataSet::BindFields(const std::vector<TColumn>& columns)
 {
-    QHash<QString, int> byName;
-    for (size_t j = 0; j < columns.size(); ++j)
-        if (!byName.contains(columns[j].name.toUpper()))
-            byName.insert(columns[j].name.toUpper(), int(j));
+    // The first result column of a name, any case. Results are narrow, and a search
+    // costs less than building an index on every open.
+    auto columnOf = [&columns](const QString& name) {
+        for (size_t j = 0; j < columns.size(); ++j)
+            if (columns[j].name.compare(name, Qt::CaseInsensitive) == 0)
+                return int(j);
+        return -1;
+    };
 
     if (!m_declaredFields) {
         // Fields made from the result, in its order, ahead of any calculated ones; kept
@@ -484,11 +513,11 @@ void TDataSet::BindFields(const std::vector<TColumn>& columns)
     for (auto& f : m_fields) {
         if (f->FieldKind != TFieldKind::Data)
             continue;
-        const auto it = byName.constFind(f->FieldName.toUpper());
-        if (it == byName.constEnd())
+        const int column = columnOf(f->FieldName);
+        if (column < 0)
             throw EDatasetError(QStringLiteral("%1: Field '%2' not found in the result").arg(Name(), f->FieldName));
-        m_fieldColumns[f->m_index] = *it;
-        const TColumn& c = columns[*it];
+        m_fieldColumns[f->m_index] = column;
+        const TColumn& c = columns[column];
         if (f->DataType == TFieldType::Unknown)
             f->DataType = c.type;
         if (f->Size == 0)
@@ -746,9 +775,7 @@ void TDataSet::Insert()
     record->values.resize(m_fields.size());
     TRecord* raw = record.get();
     // The new row stands before the current one, in the view and among all rows.
-    auto at = m_view.empty() ? m_all.end()
-                             : std::find_if(m_all.begin(), m_all.end(),
-                                            [&](const auto& p) { return p.get() == m_view[pos]; });
+    auto at = m_view.empty() ? m_all.end() : PlaceAmongAll(m_all, m_view, pos);
     m_all.insert(at, std::move(record));
     m_view.insert(m_view.begin() + pos, raw);
     m_insertRecord = raw;
@@ -838,8 +865,8 @@ void TDataSet::Delete()
         throw EDatasetError(QStringLiteral("%1: there is no row to delete").arg(Name()));
     TRecord* victim = m_view[m_current];
     DoDelete(*victim);
+    m_all.erase(PlaceAmongAll(m_all, m_view, m_current));
     m_view.erase(m_view.begin() + m_current);
-    m_all.erase(std::find_if(m_all.begin(), m_all.end(), [&](const auto& p) { return p.get() == victim; }));
     if (m_view.empty()) {
         m_current = -1;
         m_eof = m_bof = true;
@@ -997,7 +1024,15 @@ bool TDataSet::Matches(const TRecord& record) const
         bool all = true;
         for (const auto& term : group) {
             const TField& f = *m_fields[term->field];
-            const TValue v = FieldValue(record, term->field);
+            // Data fields are compared where they stand: a filter change visits every row,
+            // and copying each value first cost more than the comparison.
+            TValue computed;
+            const TValue* value = &record.values[term->field];
+            if (f.FieldKind != TFieldKind::Data) {
+                computed = FieldValue(record, term->field);
+                value = &computed;
+            }
+            const TValue& v = *value;
             if (v.IsNull()) {
                 all = false;
                 break;
@@ -1006,9 +1041,7 @@ bool TDataSet::Matches(const TRecord& record) const
             if (term->literal.IsText()) {
                 cmp = f.ToString(v).compare(term->literal.Text());
             } else if (v.IsInteger()) {
-                int64_t lit = term->literal.Integer();
-                if (f.DataType == TFieldType::Money)
-                    lit = Money::FromInteger(lit).Scaled();
+                const int64_t lit = f.DataType == TFieldType::Money ? term->MoneyLiteral() : term->literal.Integer();
                 cmp = v.Integer() < lit ? -1 : (v.Integer() > lit ? 1 : 0);
             } else if (v.IsFloat()) {
                 const double lit = double(term->literal.Integer());
@@ -1041,9 +1074,93 @@ void TDataSet::RebuildView()
     m_view.clear();
     m_view.reserve(m_all.size());
     const bool filtering = m_filtered && !m_filter.empty();
-    for (const auto& r : m_all)
-        if (!filtering || Matches(*r))
+    if (!filtering) {
+        for (const auto& r : m_all)
             m_view.push_back(r.get());
+        return;
+    }
+    // The usual filter compares stored whole numbers (days, ids) with whole-number
+    // literals; those terms are flattened once, so each row costs a few comparisons.
+    // Rows holding anything else in a compared field go through Matches.
+    struct TWholeTerm {
+        int field;
+        TFilterTerm::Op op;
+        int64_t literal;
+    };
+    std::vector<std::vector<TWholeTerm>> whole;
+    bool flat = true;
+    for (const auto& group : m_filter) {
+        whole.emplace_back();
+        for (const auto& term : group) {
+            const TField& f = *m_fields[term->field];
+            if (f.FieldKind != TFieldKind::Data || !term->literal.IsInteger()) {
+                flat = false;
+                break;
+            }
+            int64_t literal = term->literal.Integer();
+            if (f.DataType == TFieldType::Money) {
+                if (literal > std::numeric_limits<int64_t>::max() / Money::Scale
+                    || literal < -(std::numeric_limits<int64_t>::max() / Money::Scale)) {
+                    flat = false;
+                    break;
+                }
+                literal *= Money::Scale;
+            }
+            whole.back().push_back({term->field, term->op, literal});
+        }
+        if (!flat)
+            break;
+    }
+    // 1 or 0 when the row was decided, -1 when Matches must decide it.
+    auto matchesWhole = [&whole](const TRecord& r) {
+        for (const auto& group : whole) {
+            bool all = true;
+            for (const TWholeTerm& t : group) {
+                const TValue& v = r.values[size_t(t.field)];
+                if (v.IsNull()) {
+                    all = false;
+                    break;
+                }
+                if (!v.IsInteger())
+                    return -1;
+                const int64_t x = v.Integer();
+                bool ok = false;
+                switch (t.op) {
+                case TFilterTerm::Eq: ok = x == t.literal; break;
+                case TFilterTerm::Ne: ok = x != t.literal; break;
+                case TFilterTerm::Lt: ok = x < t.literal; break;
+                case TFilterTerm::Gt: ok = x > t.literal; break;
+                case TFilterTerm::Le: ok = x <= t.literal; break;
+                case TFilterTerm::Ge: ok = x >= t.literal; break;
+                }
+                if (!ok) {
+                    all = false;
+                    break;
+                }
+            }
+            if (all)
+                return 1;
+        }
+        return 0;
+    };
+    // Every row's values live in a block of their own, so a filter over many rows waits on
+    // memory more than it compares: ask for the rows a little ahead of the one in hand.
+    const size_t n = m_all.size();
+    const int field = m_filter.front().front()->field;
+    constexpr size_t RecordAhead = 32, ValuesAhead = 16;
+    for (size_t i = 0; i < n; ++i) {
+        if (i + RecordAhead < n)
+            __builtin_prefetch(m_all[i + RecordAhead].get());
+        if (i + ValuesAhead < n) {
+            const TRecord& ahead = *m_all[i + ValuesAhead];
+            if (size_t(field) < ahead.values.size())
+                __builtin_prefetch(&ahead.values[size_t(field)]);
+        }
+        const TRecord& r = *m_all[i];
+        const int decided = flat ? matchesWhole(r) : -1;
+        if (decided == 1 || (decided < 0 && Matches(r)))
+            m_view.push_back(m_all[i].get());
+    }
 }
 
 // ---------------------------------------------------------------- TDataSource

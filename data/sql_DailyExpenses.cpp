@@ -1,0 +1,193 @@
+#include "sql_DailyExpenses.h"
+
+#include "Formats.h"
+#include "sql_DailyTransaction.h"
+#include "tbl_Expense.h"
+
+TdmDailyExpenses* dmDailyExpenses = nullptr;
+
+namespace {
+const QString Range = QStringLiteral(
+    "TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END");
+
+void AmountField(TField& f)
+{
+    f.DisplayLabel = "Amount";
+    f.DisplayWidth = 12;
+    f.DisplayFormat = Masks::Money;
+    f.EditFormat = Masks::MoneyEdit;
+}
+}  // namespace
+
+TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
+    : TDataModule(QStringLiteral("dmDailyExpenses"), connection, parent)
+{
+    qryGetDailyExpenses = NewQuery(QStringLiteral("qryGetDailyExpenses"),
+                                   QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, EXPENSE_ID, "
+                                                  "EXPENSE_AMOUNT, TAXABLE, REFERENCE, NOTE FROM DAILY_EXPENSE "
+                                                  "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE"));
+    {
+        TQuery& q = *qryGetDailyExpenses;
+        q.AddField("YYYY", TFieldType::Smallint).Visible = false;
+        q.AddField("MM", TFieldType::Smallint).Visible = false;
+        q.AddField("TRANSACTION_DATE", TFieldType::Integer).Visible = false;
+        q.AddCalculatedField("DisplayDate", TFieldType::Date).DisplayLabel = "Date";
+        q.AddField("DAILY_EXPENSE_ID", TFieldType::Smallint).Visible = false;
+        q.AddField("EXPENSE_ID", TFieldType::Smallint).Visible = false;
+        TField& description = q.AddCalculatedField("ExpenseDescription", TFieldType::String, 30);
+        description.DisplayLabel = "Expense";
+        description.DisplayWidth = 26;
+        AmountField(q.AddField("EXPENSE_AMOUNT", TFieldType::Money));
+        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
+        taxable.DisplayLabel = "Taxable";
+        taxable.DisplayWidth = 5;
+        taxable.Size = 50;
+        TField& reference = q.AddField("REFERENCE", TFieldType::String);
+        reference.DisplayLabel = "Reference";
+        reference.Size = 20;
+        q.AddField("NOTE", TFieldType::Memo).Visible = false;
+        q.OnCalcFields = [this](TDataSet& ds) { qryGetDailyExpensesCalcFields(ds); };
+    }
+    dsGetDailyExpenses = NewDataSource(QStringLiteral("dsGetDailyExpenses"), qryGetDailyExpenses);
+
+    qryGetExpensesDescription = NewQuery(QStringLiteral("qryGetExpensesDescription"),
+                                         QStringLiteral("SELECT * FROM EXPENSE ORDER BY EXPENSE_DESCRIPTION"));
+    {
+        TQuery& q = *qryGetExpensesDescription;
+        q.AddField("EXPENSE_ID", TFieldType::Smallint).Visible = false;
+        TField& description = q.AddField("EXPENSE_DESCRIPTION", TFieldType::String);
+        description.DisplayLabel = "Description";
+        description.DisplayWidth = 30;
+        description.Size = 50;
+        TField& type = q.AddField("EXPENSE_TYPE_ID", TFieldType::Integer);
+        type.DisplayLabel = "Type";
+        type.Visible = false;
+        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
+        taxable.DisplayLabel = "Taxable";
+        taxable.Size = 1;
+        AmountField(q.AddField("AMOUNT", TFieldType::Money));
+    }
+
+    qryGetTransactionExpenses =
+        NewQuery(QStringLiteral("qryGetTransactionExpenses"),
+                 QStringLiteral("SELECT PROFILE_ID, YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, EXPENSE_ID, "
+                                "EXPENSE_AMOUNT, TAXABLE, REFERENCE, NOTE FROM DAILY_EXPENSE "
+                                "ORDER BY TRANSACTION_DATE, EXPENSE_ID"));
+    {
+        TQuery& q = *qryGetTransactionExpenses;
+        q.AddField("PROFILE_ID", TFieldType::Integer).Visible = false;
+        q.AddField("YYYY", TFieldType::Smallint).Visible = false;
+        q.AddField("MM", TFieldType::Smallint).Visible = false;
+        TField& day = q.AddField("TRANSACTION_DATE", TFieldType::Integer);
+        day.DisplayLabel = "Date";
+        day.Visible = false;
+        q.AddCalculatedField("DisplayDate", TFieldType::Date).DisplayLabel = "Date";
+        q.AddField("DAILY_EXPENSE_ID", TFieldType::Smallint).Visible = false;
+        q.AddField("EXPENSE_ID", TFieldType::Smallint).Visible = false;
+        TField& description = q.AddLookupField("ExpenseDescription", TFieldType::String, qryGetExpensesDescription,
+                                               "EXPENSE_ID", "EXPENSE_ID", "EXPENSE_DESCRIPTION");
+        description.Size = 30;
+        description.DisplayLabel = "Expense";
+        description.DisplayWidth = 26;
+        AmountField(q.AddField("EXPENSE_AMOUNT", TFieldType::Money));
+        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
+        taxable.DisplayLabel = "Taxable";
+        taxable.Size = 50;
+        TField& reference = q.AddField("REFERENCE", TFieldType::String);
+        reference.Visible = false;
+        reference.Size = 20;
+        q.AddField("NOTE", TFieldType::Memo).Visible = false;
+        q.OnCalcFields = CalcDisplayDate;
+        q.SetFiltered(true);
+    }
+    dsGetTransactionExpenses = NewDataSource(QStringLiteral("dsGetTransactionExpenses"), qryGetTransactionExpenses);
+
+    qryGetTotalExpenses =
+        NewQuery(QStringLiteral("qryGetTotalExpenses"),
+                 QStringLiteral("SELECT SUM(EXPENSE_AMOUNT) AS SUM_EXPENSE FROM DAILY_EXPENSE "
+                                "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE "
+                                "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE)"));
+    qryGetTotalExpenses->AddField("SUM_EXPENSE", TFieldType::Money);
+    qryGetTotalExpensesForPeriod = NewQuery(
+        QStringLiteral("qryGetTotalExpensesForPeriod"),
+        QStringLiteral("SELECT SUM(EXPENSE_AMOUNT) AS SUM_EXPENSE FROM DAILY_EXPENSE WHERE YYYY = :iYYYY AND MM = :iMM"));
+    qryGetTotalExpensesForPeriod->AddField("SUM_EXPENSE", TFieldType::Money);
+    qryGetMaxDailyExpenseID =
+        NewQuery(QStringLiteral("qryGetMaxDailyExpenseID"),
+                 QStringLiteral("SELECT MAX(DAILY_EXPENSE_ID) AS MAX_DAILY_EXPENSE_ID FROM DAILY_EXPENSE "
+                                "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE"));
+    qryGetMaxDailyExpenseID->AddField("MAX_DAILY_EXPENSE_ID", TFieldType::Integer);
+
+    qryGetExpensesForPeriod = NewQuery(
+        QStringLiteral("qryGetExpensesForPeriod"),
+        QStringLiteral("SELECT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION, DEXP.TRANSACTION_DATE, DEXP.REFERENCE,"
+                       "DEXP.NOTE, SUM(DEXP.EXPENSE_AMOUNT) AS SUM_EXPENSE_AMOUNT FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
+                       "WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) "
+                       "GROUP BY DEXP.EXPENSE_ID, EXPENSE_DESCRIPTION, TRANSACTION_DATE, DEXP.REFERENCE, DEXP.NOTE")
+            .arg(Range));
+    {
+        TQuery& q = *qryGetExpensesForPeriod;
+        q.AddField("EXPENSE_ID", TFieldType::Smallint);
+        q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Size = 50;
+        q.AddField("TRANSACTION_DATE", TFieldType::Integer);
+        q.AddField("REFERENCE", TFieldType::String).Size = 20;
+        q.AddField("NOTE", TFieldType::Memo);
+        q.AddField("SUM_EXPENSE_AMOUNT", TFieldType::Money);
+    }
+    qryGetDistinctExpensesForPeriod = NewQuery(
+        QStringLiteral("qryGetDistinctExpensesForPeriod"),
+        QStringLiteral("SELECT DISTINCT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
+                       "WHERE DEXP.TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND DEXP.TRANSACTION_DATE <= "
+                       ":iTRANSACTION_DATE_END AND (DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) AND "
+                       "DEXP.EXPENSE_ID = EXP.EXPENSE_ID ORDER BY EXP.EXPENSE_DESCRIPTION"));
+    qryGetDistinctExpensesForPeriod->AddField("EXPENSE_ID", TFieldType::Smallint);
+    qryGetDistinctExpensesForPeriod->AddField("EXPENSE_DESCRIPTION", TFieldType::String).Size = 50;
+    qryGetDistinctDatesForExpenses =
+        NewQuery(QStringLiteral("qryGetDistinctDatesForExpenses"),
+                 QStringLiteral("SELECT DISTINCT TRANSACTION_DATE FROM DAILY_EXPENSE DEXP WHERE %1 "
+                                "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE) ORDER BY TRANSACTION_DATE")
+                     .arg(Range));
+    qryGetDistinctDatesForExpenses->AddField("TRANSACTION_DATE", TFieldType::Integer);
+    qryGetSumExpensesByDateRange = NewQuery(
+        QStringLiteral("qryGetSumExpensesByDateRange"),
+        QStringLiteral("SELECT DEXP.TRANSACTION_DATE, SUM(DEXP.EXPENSE_AMOUNT) AS SUM_EXPENSE_AMOUNT FROM DAILY_EXPENSE "
+                       "DEXP, EXPENSE EXP WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 "
+                       "AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) GROUP BY TRANSACTION_DATE")
+            .arg(Range));
+    qryGetSumExpensesByDateRange->AddField("TRANSACTION_DATE", TFieldType::Integer);
+    qryGetSumExpensesByDateRange->AddField("SUM_EXPENSE_AMOUNT", TFieldType::Money);
+    qryGetExpensesForExport = NewQuery(
+        QStringLiteral("qryGetExpensesForExport"),
+        QStringLiteral("SELECT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION, DEXP.TRANSACTION_DATE, DEXP.REFERENCE,"
+                       "DEXP.NOTE, DEXP.EXPENSE_AMOUNT, DEXP.TAXABLE FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
+                       "WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) "
+                       "ORDER BY TRANSACTION_DATE, EXPENSE_DESCRIPTION")
+            .arg(Range));
+    {
+        TQuery& q = *qryGetExpensesForExport;
+        q.AddField("EXPENSE_ID", TFieldType::Smallint);
+        q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Size = 50;
+        q.AddField("TRANSACTION_DATE", TFieldType::Integer);
+        q.AddField("REFERENCE", TFieldType::String).Size = 20;
+        q.AddField("NOTE", TFieldType::Memo);
+        q.AddField("EXPENSE_AMOUNT", TFieldType::Money);
+        q.AddField("TAXABLE", TFieldType::String).Size = 50;
+    }
+    dmDailyExpenses = this;
+}
+
+TdmDailyExpenses::~TdmDailyExpenses()
+{
+    if (dmDailyExpenses == this)
+        dmDailyExpenses = nullptr;
+}
+
+void TdmDailyExpenses::qryGetDailyExpensesCalcFields(TDataSet& dataSet)
+{
+    // One lookup per row calculated; the day's list is short.
+    QString description;
+    GetExpenseDescription(int(dataSet.FieldByName("EXPENSE_ID").AsInteger()), description);
+    TField& field = dataSet.FieldByName("ExpenseDescription");
+    field.SetAsString(description.left(field.Size));  // the field holds fewer characters than a description
+    CalcDisplayDate(dataSet);
+}

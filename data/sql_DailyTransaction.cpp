@@ -1,0 +1,77 @@
+#include "sql_DailyTransaction.h"
+
+#include "Formats.h"
+
+TdmDailyTransaction* dmDailyTransaction = nullptr;
+
+namespace {
+const QString DayKey = QStringLiteral(" WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE");
+
+void MoneyField(TField& f, const QString& label)
+{
+    f.DisplayLabel = label;
+    f.DisplayWidth = 18;
+    f.DisplayFormat = Masks::Money;
+    f.EditFormat = Masks::Money;
+}
+}  // namespace
+
+void CalcDisplayDate(TDataSet& dataSet)
+{
+    const TField& day = dataSet.FieldByName("TRANSACTION_DATE");
+    if (!day.IsNull())
+        dataSet.FieldByName("DisplayDate").SetAsInteger(day.AsInteger());
+}
+
+TdmDailyTransaction::TdmDailyTransaction(TDbConnection& connection, QObject* parent)
+    : TDataModule(QStringLiteral("dmDailyTransaction"), connection, parent)
+{
+    qryGetDailyTransaction =
+        NewQuery(QStringLiteral("qryGetDailyTransaction"),
+                 QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION "
+                                "WHERE YYYY = :iYYYY AND MM = :iMM ORDER BY TRANSACTION_DATE"));
+    TQuery& days = *qryGetDailyTransaction;
+    days.AddField("YYYY", TFieldType::Smallint).Visible = false;
+    days.AddField("MM", TFieldType::Smallint).Visible = false;
+    days.AddCalculatedField("DisplayDate", TFieldType::Date).DisplayLabel = "Date";
+    days.AddField("TRANSACTION_DATE", TFieldType::Integer).Visible = false;
+    MoneyField(days.AddField("TAKINGS", TFieldType::Money), "Income");
+    MoneyField(days.AddField("EXPENSES", TFieldType::Money), "Expenses");
+    days.OnCalcFields = CalcDisplayDate;
+    dsGetDailyTransaction = NewDataSource(QStringLiteral("dsGetDailyTransaction"), qryGetDailyTransaction);
+
+    qryGetNextSalesID =
+        NewQuery(QStringLiteral("qryGetNextSalesID"), QStringLiteral("SELECT LAST_SALES_ID FROM DAILY_TRANSACTION") + DayKey);
+    qrySetNextSalesID =
+        NewCommand(QStringLiteral("qrySetNextSalesID"),
+                   QStringLiteral("UPDATE DAILY_TRANSACTION SET LAST_SALES_ID = :iLAST_SALES_ID") + DayKey);
+    qryGetNextExpenseID = NewQuery(QStringLiteral("qryGetNextExpenseID"),
+                                   QStringLiteral("SELECT LAST_EXPENSE_ID FROM DAILY_TRANSACTION") + DayKey);
+    qrySetNextExpenseID =
+        NewCommand(QStringLiteral("qrySetNextExpenseID"),
+                   QStringLiteral("UPDATE DAILY_TRANSACTION SET LAST_EXPENSE_ID = :iLAST_EXPENSE_ID") + DayKey);
+    qryUpdateSales = NewCommand(QStringLiteral("qryUpdateSales"),
+                                QStringLiteral("UPDATE DAILY_TRANSACTION SET TAKINGS = :iTAKINGS") + DayKey);
+    qryUpdateExpenses = NewCommand(QStringLiteral("qryUpdateExpenses"),
+                                   QStringLiteral("UPDATE DAILY_TRANSACTION SET EXPENSES = :iEXPENSES") + DayKey);
+    qryGetDailyTransactionRecord =
+        NewQuery(QStringLiteral("qryGetDailyTransactionRecord"),
+                 QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION") + DayKey);
+    qryInsertDailyTransactionRecord = NewCommand(
+        QStringLiteral("qryInsertDailyTransactionRecord"),
+        QStringLiteral("INSERT INTO DAILY_TRANSACTION (PROFILE_ID, YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES, "
+                       "LAST_EXPENSE_ID, LAST_SALES_ID) VALUES (:iPROFILE_ID, :iYYYY, :iMM, :iTRANSACTION_DATE, "
+                       ":iTAKINGS, :iEXPENSES, :iLAST_EXPENSE_ID, :iLAST_SALES_ID)"));
+    qryGetDailyExpensesByDateRange = NewQuery(
+        QStringLiteral("qryGetDailyExpensesByDateRange"),
+        QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION "
+                       "WHERE TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END "
+                       "ORDER BY TRANSACTION_DATE"));
+    dmDailyTransaction = this;
+}
+
+TdmDailyTransaction::~TdmDailyTransaction()
+{
+    if (dmDailyTransaction == this)
+        dmDailyTransaction = nullptr;
+}

@@ -1,0 +1,125 @@
+#include "tbl_DailyTransaction.h"
+
+#include "DayNumber.h"
+#include "DbConnection.h"
+#include "Errors.h"
+#include "Formats.h"
+#include "sql_DailyTransaction.h"
+#include "tbl_DailyExpenses.h"
+#include "tbl_DailySales.h"
+#include "tbl_period.h"
+
+namespace {
+
+// Line numbers and item ids are short integers in the book.
+constexpr int LastLineNumber = 32767;
+
+void SetDayKey(TParameters& params, int year, int month, int day)
+{
+    params.ParamByName("iYYYY").SetAsInteger(year);
+    params.ParamByName("iMM").SetAsInteger(month);
+    params.ParamByName("iTRANSACTION_DATE").SetAsInteger(day);
+}
+
+// The counter and the highest line present are read and the new counter written in one
+// unit of work, so a number is never handed out twice.
+int NextLineNumber(TQuery& counterQuery, const QString& counterField, int (*highestLine)(int, int, int),
+                   void (*store)(int, int, int, int), const QString& kind, int year, int month, int day)
+{
+    TTransaction transaction(counterQuery.Connection());
+    int last;
+    SetDayKey(counterQuery.Parameters(), year, month, day);
+    {
+        TOpenedQuery open(counterQuery);
+        if (counterQuery.Eof())
+            return 0;
+        last = int(counterQuery.FieldByName(counterField).AsInteger());
+    }
+    // A day record deleted and made again starts its counter below the lines it kept.
+    last = std::max(last, highestLine(year, month, day));
+    if (last >= LastLineNumber)
+        throw EOverflowError(QStringLiteral("%1 already has %2 line number %3, the highest a line can carry; "
+                                            "no further %2 line can be numbered on that day")
+                                 .arg(FormatSettings().DateToStr(DayNumber::ToDate(day)), kind)
+                                 .arg(LastLineNumber));
+    const int next = last + 1;
+    store(year, month, day, next);
+    transaction.Commit();
+    return next;
+}
+
+}  // namespace
+
+int GetNextSalesID(int year, int month, int day)
+{
+    return NextLineNumber(*dmDailyTransaction->qryGetNextSalesID, QStringLiteral("LAST_SALES_ID"),
+                          GetMaxDailySalesID, SetNextSalesID, QStringLiteral("income"), year, month, day);
+}
+
+void SetNextSalesID(int year, int month, int day, int lastSalesId)
+{
+    TCommand& c = *dmDailyTransaction->qrySetNextSalesID;
+    c.ParamByName("iLAST_SALES_ID").SetAsInteger(lastSalesId);
+    SetDayKey(c.Parameters(), year, month, day);
+    c.Execute();
+}
+
+int GetNextExpenseID(int year, int month, int day)
+{
+    return NextLineNumber(*dmDailyTransaction->qryGetNextExpenseID, QStringLiteral("LAST_EXPENSE_ID"),
+                          GetMaxDailyExpenseID, SetNextExpenseID, QStringLiteral("expense"), year, month, day);
+}
+
+void SetNextExpenseID(int year, int month, int day, int lastExpenseId)
+{
+    TCommand& c = *dmDailyTransaction->qrySetNextExpenseID;
+    c.ParamByName("iLAST_EXPENSE_ID").SetAsInteger(lastExpenseId);
+    SetDayKey(c.Parameters(), year, month, day);
+    c.Execute();
+}
+
+void UpdateDaySales(int year, int month, int day)
+{
+    TCommand& c = *dmDailyTransaction->qryUpdateSales;
+    SetDayKey(c.Parameters(), year, month, day);
+    c.ParamByName("iTAKINGS").SetAsMoney(GetTotalSales(year, month, day));
+    c.Execute();
+}
+
+void UpdateDayExpenses(int year, int month, int day)
+{
+    TCommand& c = *dmDailyTransaction->qryUpdateExpenses;
+    SetDayKey(c.Parameters(), year, month, day);
+    c.ParamByName("iEXPENSES").SetAsMoney(GetTotalExpenses(year, month, day));
+    c.Execute();
+}
+
+bool DailyTransactionExists(int year, int month, int day)
+{
+    TQuery& q = *dmDailyTransaction->qryGetDailyTransactionRecord;
+    SetDayKey(q.Parameters(), year, month, day);
+    TOpenedQuery open(q);
+    return !q.Eof();
+}
+
+void InsertDailyTransactionRecord(int profileId, int year, int month, const QDate& day, Money takings,
+                                  Money expenses, int lastExpenseId, int lastSalesId)
+{
+    TCommand& c = *dmDailyTransaction->qryInsertDailyTransactionRecord;
+    c.ParamByName("iPROFILE_ID").SetAsInteger(profileId);
+    c.ParamByName("iYYYY").SetAsInteger(year);
+    c.ParamByName("iMM").SetAsInteger(month);
+    c.ParamByName("iTRANSACTION_DATE").SetAsDate(day);
+    c.ParamByName("iTAKINGS").SetAsMoney(takings);
+    c.ParamByName("iEXPENSES").SetAsMoney(expenses);
+    c.ParamByName("iLAST_EXPENSE_ID").SetAsInteger(lastExpenseId);
+    c.ParamByName("iLAST_SALES_ID").SetAsInteger(lastSalesId);
+    c.Execute();
+}
+
+void EnsureDailyTransaction(int year, int month, int day)
+{
+    EnsurePeriod(year, month);
+    if (!DailyTransactionExists(year, month, day))
+        InsertDailyTransactionRecord(1, year, month, DayNumber::ToDate(day), Money(), Money(), 0, 0);
+}

@@ -1,0 +1,907 @@
+// Periods, day records and the storage of income and expense lines: the counters that
+// number the lines, the roll-up that keeps day and month totals equal to their lines, and
+// the storage sequence the line screens share.
+#include "DayNumber.h"
+#include "DbConnection.h"
+#include "Errors.h"
+#include "Formats.h"
+#include "LineStorage.h"
+#include "TestBook.h"
+#include "sql_DailyExpenses.h"
+#include "sql_DailySales.h"
+#include "sql_Period.h"
+#include "tbl_DailyTransaction.h"
+#include "tbl_period.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+#include <map>
+
+namespace {
+
+int Day(int y, int m, int d)
+{
+    return DayNumber::FromDate(QDate(y, m, d));
+}
+
+TLineDay LineDay(int y, int m, int d)
+{
+    return TLineDay::FromDate(QDate(y, m, d));
+}
+
+// Three income items and three expenses to hang lines on.
+void AddItems(TTestBook& book)
+{
+    book.Exec("INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT) VALUES "
+              "(1, 'BAR', 'Y', 0), (2, 'FOOD', 'N', 0), (3, 'ROOMS', 'Y', 0)");
+    book.Exec("INSERT INTO EXPENSE (EXPENSE_ID, EXPENSE_DESCRIPTION, EXPENSE_TYPE_ID, TAXABLE, AMOUNT) VALUES "
+              "(1, 'RENT', 1, 'Y', 0), (2, 'WAGES', 1, 'N', 0), (3, 'POWER', 1, 'Y', 0)");
+}
+
+void InsertRawLine(TTestBook& book, TLineKind kind, int day, int number, int item, qint64 scaled,
+                   const QString& taxable = "'Y'")
+{
+    const QDate d = DayNumber::ToDate(day);
+    const bool income = kind == TLineKind::Income;
+    book.Exec(QStringLiteral("INSERT INTO %1 (YYYY, MM, TRANSACTION_DATE, %2, %3, %4, TAXABLE) "
+                             "VALUES (%5, %6, %7, %8, %9, %10, %11)")
+                  .arg(income ? "DAILY_SALES" : "DAILY_EXPENSE", income ? "DAILY_SALES_ID" : "DAILY_EXPENSE_ID",
+                       income ? "SALES_ID" : "EXPENSE_ID", income ? "SALES_AMOUNT" : "EXPENSE_AMOUNT")
+                  .arg(d.year())
+                  .arg(d.month())
+                  .arg(day)
+                  .arg(number)
+                  .arg(item)
+                  .arg(scaled)
+                  .arg(taxable));
+}
+
+// The storage side of one kind of line, through the all-lines dataset of its
+// transactions screen, as that screen uses it.
+struct TLines {
+    TLineKind kind;
+    TQuery& query;
+    TLineStorage storage;
+    const char* number;
+    const char* amount;
+
+    TLines(TLineKind k, TQuery& q)
+        : kind(k), query(q), storage(k, q),
+          number(k == TLineKind::Income ? "DAILY_SALES_ID" : "DAILY_EXPENSE_ID"),
+          amount(k == TLineKind::Income ? "SALES_AMOUNT" : "EXPENSE_AMOUNT")
+    {
+        query.Open();
+    }
+    ~TLines() { query.Close(); }
+
+    // Adds a line and returns its number.
+    int Add(const TLineDay& day, int item, qint64 scaled, bool taxable = true,
+            TDayRecord record = TDayRecord::Ensure)
+    {
+        query.Insert();
+        query.FieldByName(amount).SetAsMoney(Money::FromScaled(scaled));
+        storage.Save(day, item, taxable, record);
+        return int(query.FieldByName(number).AsInteger());
+    }
+    bool Find(const TLineDay& day, int lineNumber)
+    {
+        return query.Locate(QStringLiteral("YYYY;MM;TRANSACTION_DATE;%1").arg(number),
+                            {day.YYYY, day.MM, day.TRANSACTION_DATE, lineNumber});
+    }
+    // Changes the line's day (and amount when given) and returns its number afterwards.
+    int Move(const TLineDay& from, int lineNumber, const TLineDay& to, qint64 scaled = -1)
+    {
+        if (!Find(from, lineNumber))
+            throw EDatasetError("line not found");
+        const int item = int(query.FieldByName(kind == TLineKind::Income ? "SALES_ID" : "EXPENSE_ID").AsInteger());
+        const bool taxable = query.FieldByName("TAXABLE").AsString() != "N";
+        query.Edit();
+        if (scaled >= 0)
+            query.FieldByName(amount).SetAsMoney(Money::FromScaled(scaled));
+        storage.Save(to, item, taxable, TDayRecord::Ensure);
+        return int(query.FieldByName(number).AsInteger());
+    }
+    void Remove(const TLineDay& day, int lineNumber)
+    {
+        if (!Find(day, lineNumber))
+            throw EDatasetError("line not found");
+        storage.Delete();
+    }
+};
+
+QString Table(TLineKind kind)
+{
+    return kind == TLineKind::Income ? "DAILY_SALES" : "DAILY_EXPENSE";
+}
+
+// Every roll-up invariant of the book at once; an empty text when all hold.
+QString BrokenInvariants(TTestBook& book)
+{
+    QStringList broken;
+    auto check = [&](const QString& what, const QString& sql) {
+        const int n = book.Scalar(sql).toInt();
+        if (n != 0)
+            broken << QStringLiteral("%1: %2 rows").arg(what).arg(n);
+    };
+    const QString dayMatch = "L.YYYY = D.YYYY AND L.MM = D.MM AND L.TRANSACTION_DATE = D.TRANSACTION_DATE";
+    check("day takings",
+          "SELECT count(*) FROM DAILY_TRANSACTION D WHERE TAKINGS IS NOT (SELECT COALESCE(SUM(SALES_AMOUNT), 0) "
+          "FROM DAILY_SALES L WHERE " + dayMatch + " AND L.TAXABLE IN ('Y', 'N'))");
+    check("day expenses",
+          "SELECT count(*) FROM DAILY_TRANSACTION D WHERE EXPENSES IS NOT (SELECT COALESCE(SUM(EXPENSE_AMOUNT), 0) "
+          "FROM DAILY_EXPENSE L WHERE " + dayMatch + " AND L.TAXABLE IN ('Y', 'N'))");
+    check("month sales",
+          "SELECT count(*) FROM PERIOD P WHERE SALES IS NOT (SELECT COALESCE(SUM(SALES_AMOUNT), 0) "
+          "FROM DAILY_SALES L WHERE L.YYYY = P.YYYY AND L.MM = P.MM)");
+    check("month expenses",
+          "SELECT count(*) FROM PERIOD P WHERE EXPENSES IS NOT (SELECT COALESCE(SUM(EXPENSE_AMOUNT), 0) "
+          "FROM DAILY_EXPENSE L WHERE L.YYYY = P.YYYY AND L.MM = P.MM)");
+    // Lines stored through the sequence always have their day and month.
+    check("income line without its day",
+          "SELECT count(*) FROM DAILY_SALES L WHERE NOT EXISTS (SELECT 1 FROM DAILY_TRANSACTION D WHERE " + dayMatch + ")");
+    check("expense line without its day",
+          "SELECT count(*) FROM DAILY_EXPENSE L WHERE NOT EXISTS (SELECT 1 FROM DAILY_TRANSACTION D WHERE " + dayMatch +
+              ")");
+    check("month out of step with its day",
+          "SELECT (SELECT count(*) FROM DAILY_SALES WHERE "
+          "(YYYY * 100 + MM) <> CAST(strftime('%Y%m', TRANSACTION_DATE + 2415018.5) AS INTEGER)) + "
+          "(SELECT count(*) FROM DAILY_EXPENSE WHERE "
+          "(YYYY * 100 + MM) <> CAST(strftime('%Y%m', TRANSACTION_DATE + 2415018.5) AS INTEGER))");
+    return broken.join("; ");
+}
+
+qint64 Counter(TTestBook& book, TLineKind kind, int day)
+{
+    return book
+        .Scalar(QStringLiteral("SELECT %1 FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %2")
+                    .arg(kind == TLineKind::Income ? "LAST_SALES_ID" : "LAST_EXPENSE_ID")
+                    .arg(day))
+        .toLongLong();
+}
+
+int HighestLine(TTestBook& book, TLineKind kind, int day)
+{
+    return book
+        .Scalar(QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM %2 WHERE TRANSACTION_DATE = %3")
+                    .arg(kind == TLineKind::Income ? "DAILY_SALES_ID" : "DAILY_EXPENSE_ID", Table(kind))
+                    .arg(day))
+        .toInt();
+}
+
+// Whatever the storage wrote, as one text, to prove a failure wrote nothing.
+QString BookState(TTestBook& book)
+{
+    QStringList out;
+    for (const char* sql : {"SELECT group_concat(YYYY || '/' || MM || ':' || IFNULL(SALES, '-') || ':' || "
+                            "IFNULL(EXPENSES, '-'), ' ') FROM PERIOD",
+                            "SELECT group_concat(TRANSACTION_DATE || ':' || IFNULL(TAKINGS, '-') || ':' || "
+                            "IFNULL(EXPENSES, '-') || ':' || IFNULL(LAST_SALES_ID, '-') || ':' || "
+                            "IFNULL(LAST_EXPENSE_ID, '-'), ' ') FROM DAILY_TRANSACTION",
+                            "SELECT group_concat(TRANSACTION_DATE || '#' || DAILY_SALES_ID, ' ') FROM DAILY_SALES",
+                            "SELECT group_concat(TRANSACTION_DATE || '#' || DAILY_EXPENSE_ID, ' ') FROM DAILY_EXPENSE"})
+        out << book.Scalar(sql).toString();
+    return out.join(" | ");
+}
+
+}  // namespace
+
+class TestLedger : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { FormatSettings() = TFormatSettings(); }
+
+    // ------------------------------------------------------------ periods
+
+    void latestPeriod_data()
+    {
+        QTest::addColumn<QString>("periods");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("month");
+        QTest::newRow("empty table") << "" << 1900 << 1;
+        QTest::newRow("December 2003 is after January 2003") << "(2003,1),(2003,12)" << 2003 << 12;
+        QTest::newRow("January 2004 is after December 2003") << "(2003,12),(2004,1),(2003,1)" << 2004 << 1;
+        QTest::newRow("month order is not text order") << "(2004,9),(2004,10),(2004,2)" << 2004 << 10;
+        QTest::newRow("one row") << "(1999,7)" << 1999 << 7;
+    }
+    void latestPeriod()
+    {
+        QFETCH(QString, periods);
+        QFETCH(int, year);
+        QFETCH(int, month);
+        TTestBook book;
+        if (!periods.isEmpty())
+            book.Exec("INSERT INTO PERIOD (YYYY, MM) VALUES " + periods);
+        int y = -1, m = -1;
+        GetLatestPeriod(y, m);
+        QCOMPARE(y, year);
+        QCOMPARE(m, month);
+    }
+
+    // Income and expenses as stored; an empty text stores null.
+    void profitMargin_data()
+    {
+        QTest::addColumn<QString>("sales");
+        QTest::addColumn<QString>("expenses");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("profit on the expense base") << "1500000" << "1000000" << "50.00%";
+        QTest::newRow("no income") << "0" << "1000000" << "-100.00%";
+        QTest::newRow("no expenses") << "1500000" << "0" << "0.00%";
+        QTest::newRow("expenses null") << "1500000" << "" << "0.00%";
+        QTest::newRow("both null") << "" << "" << "0.00%";
+        QTest::newRow("income null") << "" << "1000000" << "-100.00%";
+        QTest::newRow("a third") << "400000" << "300000" << "33.33%";
+        QTest::newRow("loss beyond the expenses") << "-50000" << "1000000" << "-105.00%";
+    }
+    void profitMargin()
+    {
+        QFETCH(QString, sales);
+        QFETCH(QString, expenses);
+        QFETCH(QString, shown);
+        TTestBook book;
+        book.Exec(QStringLiteral("INSERT INTO PERIOD (YYYY, MM, SALES, EXPENSES) VALUES (2004, 1, %1, %2)")
+                      .arg(sales.isEmpty() ? "NULL" : sales, expenses.isEmpty() ? "NULL" : expenses));
+        TQuery& q = *dmPeriod->qryGetPeriod;
+        q.Open();
+        const TField& margin = q.FieldByName("Profit Margin");
+        QCOMPARE(margin.DisplayText(), shown);
+        QVERIFY(!margin.IsNull());
+        q.Close();
+    }
+
+    void periodRowsAreWritableThroughTheBrowseQuery()
+    {
+        TTestBook book;
+        TQuery& q = *dmPeriod->qryGetPeriod;
+        q.Open();
+        q.Insert();
+        q.FieldByName("YYYY").SetAsInteger(2004);
+        q.FieldByName("MM").SetAsInteger(3);
+        q.Post();
+        // Added on the period screen: no totals until the month's lines next change.
+        QVERIFY(book.Scalar("SELECT SALES FROM PERIOD WHERE YYYY = 2004 AND MM = 3").isNull());
+        InsertRawLine(book, TLineKind::Income, Day(2004, 3, 9), 1, 1, 70000);
+        UpdatePeriodSales(2004, 3);
+        UpdatePeriodExpenses(2004, 3);
+        q.Requery();
+        QCOMPARE(q.FieldByName("SALES").AsMoney(), Money::Parse("7"));
+        QCOMPARE(q.FieldByName("EXPENSES").AsMoney(), Money());
+        QVERIFY(!q.FieldByName("EXPENSES").IsNull());
+        q.Delete();
+        QCOMPARE(book.Scalar("SELECT count(*) FROM PERIOD").toInt(), 0);
+        q.Close();
+    }
+
+    void ensurePeriodOnce()
+    {
+        TTestBook book;
+        EnsurePeriod(2004, 2);
+        EnsurePeriod(2004, 2);
+        QCOMPARE(book.Scalar("SELECT count(*) FROM PERIOD").toInt(), 1);
+        QCOMPARE(book.Scalar("SELECT PROFILE_ID || ':' || SALES || ':' || EXPENSES FROM PERIOD").toString(),
+                 QString("1:0:0"));
+        QVERIFY(PeriodExists(2004, 2));
+        QVERIFY(!PeriodExists(2004, 3));
+        QVERIFY(!PeriodExists(2005, 2));
+    }
+
+    void updateOfAMonthWithoutRowWritesNothing()
+    {
+        TTestBook book;
+        InsertRawLine(book, TLineKind::Expense, Day(2004, 5, 1), 1, 1, 10000);
+        UpdatePeriodExpenses(2004, 5);
+        UpdatePeriodSales(2004, 5);
+        QCOMPARE(book.Scalar("SELECT count(*) FROM PERIOD").toInt(), 0);
+    }
+
+    // ------------------------------------------------------------ day records
+
+    void ensureDailyTransactionMakesPeriodThenDay()
+    {
+        TTestBook book;
+        const int d = Day(2004, 2, 29);
+        EnsureDailyTransaction(2004, 2, d);
+        EnsureDailyTransaction(2004, 2, d);
+        QCOMPARE(book.Scalar("SELECT count(*) || ':' || PROFILE_ID || ':' || SALES || ':' || EXPENSES FROM PERIOD")
+                     .toString(),
+                 QString("1:1:0:0"));
+        QCOMPARE(book.Scalar("SELECT count(*) || ':' || PROFILE_ID || ':' || YYYY || ':' || MM || ':' || "
+                             "TRANSACTION_DATE || ':' || TAKINGS || ':' || EXPENSES || ':' || LAST_EXPENSE_ID || ':' "
+                             "|| LAST_SALES_ID FROM DAILY_TRANSACTION")
+                     .toString(),
+                 QStringLiteral("1:1:2004:2:%1:0:0:0:0").arg(d));
+        // The period is made even when the day record already exists.
+        book.Exec("DELETE FROM PERIOD");
+        EnsureDailyTransaction(2004, 2, d);
+        QCOMPARE(book.Scalar("SELECT count(*) FROM PERIOD").toInt(), 1);
+        QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_TRANSACTION").toInt(), 1);
+    }
+
+    void countersAreIndependentAndOnlyGrow()
+    {
+        TTestBook book;
+        const int d = Day(2004, 1, 5);
+        EnsureDailyTransaction(2004, 1, d);
+        QCOMPARE(GetNextSalesID(2004, 1, d), 1);
+        QCOMPARE(GetNextExpenseID(2004, 1, d), 1);
+        QCOMPARE(GetNextExpenseID(2004, 1, d), 2);  // drawn without a line saved
+        QCOMPARE(Counter(book, TLineKind::Expense, d), 2);
+        QCOMPARE(Counter(book, TLineKind::Income, d), 1);
+        // Another day has its own counters.
+        EnsureDailyTransaction(2004, 1, d + 1);
+        QCOMPARE(GetNextExpenseID(2004, 1, d + 1), 1);
+    }
+
+    void noDayRecordGivesZeroAndWritesNothing()
+    {
+        TTestBook book;
+        const int d = Day(2004, 1, 5);
+        const QString before = BookState(book);
+        QCOMPARE(GetNextSalesID(2004, 1, d), 0);
+        QCOMPARE(GetNextExpenseID(2004, 1, d), 0);
+        QCOMPARE(BookState(book), before);
+        // A day is found by all three columns: the same day number under another month is another day.
+        EnsureDailyTransaction(2004, 2, d);
+        QCOMPARE(GetNextSalesID(2004, 1, d), 0);
+    }
+
+    // The counter as stored (empty for null) and the numbers of the day's lines already
+    // present; the number handed out must lie above both.
+    void nextNumber_data()
+    {
+        QTest::addColumn<QString>("counter");
+        QTest::addColumn<QList<int>>("present");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("fresh day") << "0" << QList<int>{} << 1;
+        QTest::newRow("day added on its screen: null counter") << "" << QList<int>{} << 1;
+        QTest::newRow("ordinary: counter ahead of its lines") << "4" << QList<int>{1, 2} << 5;
+        QTest::newRow("ordinary: counter at its last line") << "4" << QList<int>{1, 4} << 5;
+        QTest::newRow("day record made again under its lines") << "0" << QList<int>{1, 2, 5} << 6;
+        QTest::newRow("null counter under its lines") << "" << QList<int>{3} << 4;
+        QTest::newRow("counter behind its lines") << "2" << QList<int>{1, 2, 3, 9} << 10;
+    }
+    void nextNumber()
+    {
+        QFETCH(QString, counter);
+        QFETCH(QList<int>, present);
+        QFETCH(int, expected);
+        for (TLineKind kind : {TLineKind::Income, TLineKind::Expense}) {
+            TTestBook book;
+            const int d = Day(2004, 3, 1);
+            book.Exec(QStringLiteral("INSERT INTO DAILY_TRANSACTION (YYYY, MM, TRANSACTION_DATE, LAST_SALES_ID, "
+                                     "LAST_EXPENSE_ID) VALUES (2004, 3, %1, %2, %2)")
+                          .arg(d)
+                          .arg(counter.isEmpty() ? "NULL" : counter));
+            for (int n : present)
+                InsertRawLine(book, kind, d, n, 1, 10000);
+            // Lines of the neighbouring day and of the other kind do not count.
+            InsertRawLine(book, kind, d + 1, 30, 1, 10000);
+            InsertRawLine(book, kind == TLineKind::Income ? TLineKind::Expense : TLineKind::Income, d, 20, 1, 10000);
+            const int got = kind == TLineKind::Income ? GetNextSalesID(2004, 3, d) : GetNextExpenseID(2004, 3, d);
+            QCOMPARE(got, expected);
+            QCOMPARE(Counter(book, kind, d), qint64(expected));
+        }
+    }
+
+    // The last number a line can carry is 32767; past it nothing is handed out or written.
+    void lineNumberLimit_data()
+    {
+        QTest::addColumn<int>("counter");
+        QTest::addColumn<int>("highestLine");
+        QTest::addColumn<int>("expected");  // 0 for an overflow error
+        QTest::newRow("last number still given") << 32766 << 0 << 32767;
+        QTest::newRow("counter at the limit") << 32767 << 0 << 0;
+        QTest::newRow("counter beyond the limit") << 40000 << 0 << 0;
+        QTest::newRow("a line holds the last number") << 3 << 32767 << 0;
+    }
+    void lineNumberLimit()
+    {
+        QFETCH(int, counter);
+        QFETCH(int, highestLine);
+        QFETCH(int, expected);
+        for (TLineKind kind : {TLineKind::Income, TLineKind::Expense}) {
+            TTestBook book;
+            AddItems(book);
+            const TLineDay day = LineDay(2004, 3, 1);
+            EnsureDailyTransaction(day.YYYY, day.MM, day.TRANSACTION_DATE);
+            if (kind == TLineKind::Income)
+                SetNextSalesID(day.YYYY, day.MM, day.TRANSACTION_DATE, counter);
+            else
+                SetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE, counter);
+            if (highestLine)
+                InsertRawLine(book, kind, day.TRANSACTION_DATE, highestLine, 1, 10000);
+            const QString before = BookState(book);
+            TLines lines(kind, kind == TLineKind::Income ? *dmDailySales->qryGetTransactionSales
+                                                         : *dmDailyExpenses->qryGetTransactionExpenses);
+            if (expected) {
+                QCOMPARE(lines.Add(day, 2, 50000), expected);
+            } else {
+                QVERIFY_THROWS_EXCEPTION(EOverflowError, lines.Add(day, 2, 50000));
+                QVERIFY(lines.query.IsInserting());  // the line is still pending, for the user to see
+                lines.query.Cancel();
+                QCOMPARE(BookState(book), before);
+                QVERIFY_THROWS_EXCEPTION(EOverflowError, kind == TLineKind::Income
+                                                             ? GetNextSalesID(day.YYYY, day.MM, day.TRANSACTION_DATE)
+                                                             : GetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE));
+                QCOMPARE(BookState(book), before);
+            }
+        }
+    }
+
+    void dayTotalsCountYAndNOnlyMonthTotalsCountAll()
+    {
+        TTestBook book;
+        const int d = Day(2004, 4, 10);
+        EnsureDailyTransaction(2004, 4, d);
+        InsertRawLine(book, TLineKind::Income, d, 1, 1, 10000, "'Y'");
+        InsertRawLine(book, TLineKind::Income, d, 2, 1, 20000, "'N'");
+        InsertRawLine(book, TLineKind::Income, d, 3, 1, 40000, "NULL");
+        InsertRawLine(book, TLineKind::Income, d, 4, 1, 80000, "'X'");
+        InsertRawLine(book, TLineKind::Income, d + 1, 1, 1, 160000, "'Y'");  // another day, same month
+        InsertRawLine(book, TLineKind::Expense, d, 1, 1, 5000, "'N'");
+        InsertRawLine(book, TLineKind::Expense, d, 2, 1, 7000, "NULL");
+        UpdateDaySales(2004, 4, d);
+        UpdateDayExpenses(2004, 4, d);
+        UpdatePeriodSales(2004, 4);
+        UpdatePeriodExpenses(2004, 4);
+        QCOMPARE(book.Scalar("SELECT TAKINGS || ':' || EXPENSES FROM DAILY_TRANSACTION").toString(),
+                 QString("30000:5000"));
+        QCOMPARE(book.Scalar("SELECT SALES || ':' || EXPENSES FROM PERIOD").toString(), QString("310000:12000"));
+    }
+
+    // ------------------------------------------------------------ the storage sequence
+
+    void newLinesNumberedFromTheirDay()
+    {
+        TTestBook book;
+        AddItems(book);
+        TLines expenses(TLineKind::Expense, *dmDailyExpenses->qryGetTransactionExpenses);
+        const TLineDay day = LineDay(2004, 1, 5);
+        QCOMPARE(expenses.Add(day, 1, 125000), 1);
+        QCOMPARE(expenses.Add(day, 2, 10000, false), 2);
+        expenses.Remove(day, 2);
+        QCOMPARE(expenses.Add(day, 3, 30000), 3);  // the deleted number is not handed out again
+        QCOMPARE(book.Scalar("SELECT EXPENSE_ID || ':' || TAXABLE || ':' || PROFILE_ID FROM DAILY_EXPENSE "
+                             "WHERE DAILY_EXPENSE_ID = 3")
+                     .toString(),
+                 QString("3:Y:1"));
+        QCOMPARE(book.Scalar("SELECT TAKINGS || ':' || EXPENSES || ':' || LAST_EXPENSE_ID || ':' || LAST_SALES_ID "
+                             "FROM DAILY_TRANSACTION")
+                     .toString(),
+                 QString("0:155000:3:0"));
+        QCOMPARE(book.Scalar("SELECT SALES || ':' || EXPENSES FROM PERIOD").toString(), QString("0:155000"));
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    void deletingTheLastLineLeavesZeroNotNull()
+    {
+        for (TLineKind kind : {TLineKind::Income, TLineKind::Expense}) {
+            TTestBook book;
+            AddItems(book);
+            TLines lines(kind, kind == TLineKind::Income ? *dmDailySales->qryGetTransactionSales
+                                                         : *dmDailyExpenses->qryGetTransactionExpenses);
+            const TLineDay day = LineDay(2004, 6, 30);
+            lines.Add(LineDay(2004, 6, 1), 1, 20000);
+            lines.Add(day, 1, 50000);
+            lines.Remove(day, 1);
+            const QString column = kind == TLineKind::Income ? "TAKINGS" : "EXPENSES";
+            QCOMPARE(book.Scalar(QStringLiteral("SELECT typeof(%1) || ':' || %1 FROM DAILY_TRANSACTION "
+                                                "WHERE TRANSACTION_DATE = %2")
+                                     .arg(column)
+                                     .arg(day.TRANSACTION_DATE))
+                         .toString(),
+                     QString("integer:0"));
+            QCOMPARE(book.Scalar(QStringLiteral("SELECT %1 FROM PERIOD").arg(kind == TLineKind::Income ? "SALES"
+                                                                                                       : "EXPENSES"))
+                         .toLongLong(),
+                     20000LL);
+            lines.Remove(LineDay(2004, 6, 1), 1);
+            QCOMPARE(book.Scalar("SELECT typeof(SALES) || typeof(EXPENSES) FROM PERIOD").toString(),
+                     QString("integerinteger"));
+            QCOMPARE(book.Scalar("SELECT SALES + EXPENSES FROM PERIOD").toLongLong(), 0LL);
+            QCOMPARE(Counter(book, kind, day.TRANSACTION_DATE), 1LL);  // a delete never lowers the counter
+            QCOMPARE(BrokenInvariants(book), QString());
+        }
+    }
+
+    // An edited line keeps its number unless its day changes; a moved line takes the next
+    // number of its new day, and both days and both months are recomputed.
+    void editAndMove_data()
+    {
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<int>("expectedNumber");
+        QTest::addColumn<QString>("periods");  // SALES of each month after the move
+        QTest::newRow("same day keeps its number") << QDate(2004, 1, 5) << 2 << "2004/1:350000";
+        QTest::newRow("another day of the month") << QDate(2004, 1, 6) << 5 << "2004/1:350000";
+        QTest::newRow("another month") << QDate(2004, 2, 6) << 1 << "2004/1:150000 2004/2:200000";
+        QTest::newRow("another year, a day without record") << QDate(2005, 1, 1) << 1
+                                                            << "2004/1:150000 2005/1:200000";
+    }
+    void editAndMove()
+    {
+        QFETCH(QDate, to);
+        QFETCH(int, expectedNumber);
+        QFETCH(QString, periods);
+        TTestBook book;
+        AddItems(book);
+        TLines income(TLineKind::Income, *dmDailySales->qryGetTransactionSales);
+        const TLineDay from = LineDay(2004, 1, 5);
+        income.Add(from, 1, 100000);
+        income.Add(from, 2, 200000);
+        income.Add(LineDay(2004, 1, 6), 1, 50000);
+        book.Exec(QStringLiteral("UPDATE DAILY_TRANSACTION SET LAST_SALES_ID = 4 WHERE TRANSACTION_DATE = %1")
+                      .arg(from.TRANSACTION_DATE + 1));
+        EnsureDailyTransaction(2004, 2, Day(2004, 2, 6));
+        const int number = income.Move(from, 2, TLineDay::FromDate(to), 200000);
+        QCOMPARE(number, expectedNumber);
+        QCOMPARE(book.Scalar(QStringLiteral("SELECT count(*) FROM DAILY_SALES WHERE YYYY = %1 AND MM = %2 AND "
+                                            "TRANSACTION_DATE = %3 AND DAILY_SALES_ID = %4 AND SALES_ID = 2")
+                                 .arg(to.year())
+                                 .arg(to.month())
+                                 .arg(DayNumber::FromDate(to))
+                                 .arg(number))
+                     .toInt(),
+                 1);
+        QCOMPARE(book.Scalar("SELECT group_concat(YYYY || '/' || MM || ':' || SALES, ' ') FROM "
+                             "(SELECT * FROM PERIOD WHERE SALES <> 0 ORDER BY YYYY, MM)")
+                     .toString(),
+                 periods);
+        // The old day keeps its record, with the line no longer counted.
+        QCOMPARE(book.Scalar(QStringLiteral("SELECT TAKINGS FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %1")
+                                 .arg(from.TRANSACTION_DATE))
+                     .toLongLong(),
+                 to == QDate(2004, 1, 5) ? 300000LL : 100000LL);
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    void dailyScreenStoresOnItsExistingDay()
+    {
+        TTestBook book;
+        AddItems(book);
+        const TLineDay day = LineDay(2004, 7, 14);
+        EnsureDailyTransaction(day.YYYY, day.MM, day.TRANSACTION_DATE);
+        SetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE, 4);
+        TQuery& q = *dmDailyExpenses->qryGetDailyExpenses;
+        q.ParamByName("iYYYY").SetAsInteger(day.YYYY);
+        q.ParamByName("iMM").SetAsInteger(day.MM);
+        q.ParamByName("iTRANSACTION_DATE").SetAsInteger(day.TRANSACTION_DATE);
+        TLines lines(TLineKind::Expense, q);
+        QCOMPARE(lines.Add(day, 3, 10000, false, TDayRecord::Exists), 5);
+        // Editing on the daily screen keeps day and number.
+        q.Edit();
+        q.FieldByName("REFERENCE").SetAsString("INV 7");
+        lines.storage.Save(day, 1, true, TDayRecord::Exists);
+        QCOMPARE(book.Scalar("SELECT DAILY_EXPENSE_ID || ':' || EXPENSE_ID || ':' || TAXABLE || ':' || REFERENCE "
+                             "FROM DAILY_EXPENSE")
+                     .toString(),
+                 QString("5:1:Y:INV 7"));
+        // A day record removed while its screen was open is made again rather than
+        // numbering the line 0, and the new number still lies above the day's lines.
+        book.Exec("DELETE FROM DAILY_TRANSACTION");
+        QCOMPARE(lines.Add(day, 2, 20000, true, TDayRecord::Exists), 6);
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    // A day record deleted on its screen leaves its lines; made again, it must not hand
+    // out the numbers they hold.
+    void dayRecordMadeAgainContinuesAfterItsLines()
+    {
+        TTestBook book;
+        AddItems(book);
+        TLines expenses(TLineKind::Expense, *dmDailyExpenses->qryGetTransactionExpenses);
+        const TLineDay day = LineDay(2004, 1, 5);
+        expenses.Add(day, 1, 10000);
+        expenses.Add(day, 1, 20000);
+        book.Exec("DELETE FROM DAILY_TRANSACTION");
+        QCOMPARE(expenses.Add(day, 2, 40000), 3);
+        QCOMPARE(book.Scalar("SELECT LAST_EXPENSE_ID || ':' || EXPENSES FROM DAILY_TRANSACTION").toString(),
+                 QString("3:70000"));
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    void itemIdOutOfRangeWritesNothing_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("last id") << 32767 << true;
+        QTest::newRow("first id") << 1 << true;
+        QTest::newRow("one past the last") << 32768 << false;
+        QTest::newRow("would wrap to a small id") << 65537 << false;
+        QTest::newRow("no item chosen") << 0 << false;
+        QTest::newRow("negative") << -1 << false;
+    }
+    void itemIdOutOfRangeWritesNothing()
+    {
+        QFETCH(int, item);
+        QFETCH(bool, accepted);
+        for (TLineKind kind : {TLineKind::Income, TLineKind::Expense}) {
+            TTestBook book;
+            TLines lines(kind, kind == TLineKind::Income ? *dmDailySales->qryGetTransactionSales
+                                                         : *dmDailyExpenses->qryGetTransactionExpenses);
+            const TLineDay day = LineDay(2004, 8, 8);
+            if (accepted) {
+                QCOMPARE(lines.Add(day, item, 10000), 1);
+                QCOMPARE(book.Scalar(QStringLiteral("SELECT %1 FROM %2")
+                                         .arg(kind == TLineKind::Income ? "SALES_ID" : "EXPENSE_ID", Table(kind)))
+                             .toInt(),
+                         item);
+            } else {
+                const QString before = BookState(book);
+                QVERIFY_THROWS_EXCEPTION(EConvertError, lines.Add(day, item, 10000));
+                QCOMPARE(BookState(book), before);
+                lines.query.Cancel();
+            }
+        }
+    }
+
+    void wrongYearOrMonthForTheDayIsRefused()
+    {
+        TTestBook book;
+        AddItems(book);
+        TLines lines(TLineKind::Expense, *dmDailyExpenses->qryGetTransactionExpenses);
+        TLineDay day = LineDay(2004, 1, 31);
+        day.MM = 2;
+        QVERIFY_THROWS_EXCEPTION(EConvertError, lines.Add(day, 1, 10000));
+        QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_TRANSACTION").toInt() +
+                     book.Scalar("SELECT count(*) FROM PERIOD").toInt(),
+                 0);
+    }
+
+    // A screen that wraps its save in one transaction and abandons it leaves no trace,
+    // however far the sequence had gone.
+    void abandonedTransactionLeavesNothing_data()
+    {
+        QTest::addColumn<int>("stepsDone");  // 1 before post, 2 posted, 3 rolled up
+        QTest::newRow("after the number was drawn") << 1;
+        QTest::newRow("after the post") << 2;
+        QTest::newRow("after the roll-up") << 3;
+    }
+    void abandonedTransactionLeavesNothing()
+    {
+        QFETCH(int, stepsDone);
+        TTestBook book;
+        AddItems(book);
+        TLines lines(TLineKind::Expense, *dmDailyExpenses->qryGetTransactionExpenses);
+        const TLineDay kept = LineDay(2004, 1, 4);
+        lines.Add(kept, 1, 10000);
+        const QString before = BookState(book);
+        {
+            TTransaction screen(book.Connection());
+            lines.query.Insert();
+            lines.query.FieldByName("EXPENSE_AMOUNT").SetAsMoney(Money::Parse("12.5"));
+            lines.storage.BeforePost(LineDay(2004, 2, 1), 2, true, TDayRecord::Ensure);
+            if (stepsDone >= 2)
+                lines.query.Post();
+            if (stepsDone >= 3)
+                lines.storage.AfterPost();
+            QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_TRANSACTION").toInt(), 2);  // seen inside
+        }
+        QCOMPARE(book.Connection().TransactionDepth(), 0);
+        QCOMPARE(BookState(book), before);
+        lines.query.Requery();
+        lines.query.Insert();
+        // Drawn again after the rollback, the new day starts at 1.
+        lines.storage.Save(LineDay(2004, 2, 1), 2, true, TDayRecord::Ensure);
+        QCOMPARE(lines.query.FieldByName("DAILY_EXPENSE_ID").AsInteger(), 1);
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    // A post that the book refuses leaves nothing of the save behind and the line pending;
+    // saved again, a moved line still recomputes the day it came from.
+    void refusedPostThenSavedAgain_data()
+    {
+        QTest::addColumn<bool>("moving");
+        QTest::newRow("new line") << false;
+        QTest::newRow("line moved to another month") << true;
+    }
+    void refusedPostThenSavedAgain()
+    {
+        QFETCH(bool, moving);
+        TTestBook book;
+        AddItems(book);
+        book.Exec("CREATE TRIGGER REFUSE_INSERT BEFORE INSERT ON DAILY_EXPENSE WHEN NEW.NOTE = 'refuse' "
+                  "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        book.Exec("CREATE TRIGGER REFUSE_UPDATE BEFORE UPDATE ON DAILY_EXPENSE WHEN NEW.NOTE = 'refuse' "
+                  "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        TLines lines(TLineKind::Expense, *dmDailyExpenses->qryGetTransactionExpenses);
+        const TLineDay from = LineDay(2004, 1, 5);
+        const TLineDay to = LineDay(2004, 3, 9);
+        lines.Add(from, 1, 10000);
+        lines.Add(from, 2, 30000);
+        const QString before = BookState(book);
+        if (moving) {
+            QVERIFY(lines.Find(from, 2));
+            lines.query.Edit();
+        } else {
+            lines.query.Insert();
+            lines.query.FieldByName("EXPENSE_AMOUNT").SetAsMoney(Money::Parse("3"));
+        }
+        lines.query.FieldByName("NOTE").SetAsString("refuse");
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, lines.storage.Save(to, 3, false, TDayRecord::Ensure));
+        QVERIFY(lines.query.IsEditing());
+        QCOMPARE(BookState(book), before);
+        lines.query.FieldByName("NOTE").SetAsString("accepted");
+        lines.storage.Save(to, 3, false, TDayRecord::Ensure);
+        QCOMPARE(lines.query.FieldByName("DAILY_EXPENSE_ID").AsInteger(), 1);
+        QCOMPARE(book.Scalar("SELECT group_concat(YYYY || '/' || MM || ':' || EXPENSES, ' ') FROM PERIOD").toString(),
+                 moving ? QString("2004/1:10000 2004/3:30000") : QString("2004/1:40000 2004/3:30000"));
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    // Split into the steps a browse-and-edit screen runs: before the post, the post and a
+    // refresh of the dataset, then the roll-up.
+    void stepsAroundARefresh()
+    {
+        TTestBook book;
+        AddItems(book);
+        TQuery& q = *dmDailySales->qryGetTransactionSales;
+        TLineStorage storage(TLineKind::Income, q);
+        q.Open();
+        q.Insert();
+        q.FieldByName("SALES_AMOUNT").SetAsMoney(Money::Parse("20"));
+        storage.BeforePost(LineDay(2004, 5, 5), 1, false, TDayRecord::Ensure);
+        QVERIFY(storage.Prepared());
+        QCOMPARE(storage.LineNumber(), 1);
+        QVERIFY(!storage.MovedFrom());
+        q.Post();
+        q.Requery();
+        storage.AfterPost();
+        QVERIFY(!storage.Prepared());
+        QVERIFY_THROWS_EXCEPTION(EDatasetError, storage.AfterPost());
+        QCOMPARE(book.Scalar("SELECT TAKINGS FROM DAILY_TRANSACTION").toLongLong(), 200000LL);
+
+        // The move is told from the day the line had when editing began.
+        q.First();
+        q.Edit();
+        storage.BeforePost(LineDay(2004, 6, 1), 1, false, TDayRecord::Ensure);
+        QVERIFY(storage.MovedFrom().has_value());
+        QCOMPARE(storage.MovedFrom()->TRANSACTION_DATE, Day(2004, 5, 5));
+        q.Post();
+        q.Requery();
+        storage.AfterPost();
+        QCOMPARE(book.Scalar("SELECT group_concat(SALES, ' ') FROM PERIOD").toString(), QString("0 200000"));
+        QVERIFY_THROWS_EXCEPTION(EDatasetError, storage.BeforePost(LineDay(2004, 6, 1), 1, false, TDayRecord::Ensure));
+        q.Close();
+    }
+
+    void deleteThroughTheScreenHookRollsUpTheDayShown()
+    {
+        TTestBook book;
+        AddItems(book);
+        TQuery& q = *dmDailyExpenses->qryGetTransactionExpenses;
+        TLineStorage storage(TLineKind::Expense, q);
+        TLines lines(TLineKind::Expense, q);
+        const TLineDay day = LineDay(2004, 9, 9);
+        lines.Add(day, 1, 10000);
+        lines.Add(day, 2, 20000);
+        QVERIFY(lines.Find(day, 1));
+        q.Delete();
+        storage.AfterDelete(day);
+        QCOMPARE(book.Scalar("SELECT EXPENSES FROM DAILY_TRANSACTION").toLongLong(), 20000LL);
+        QCOMPARE(book.Scalar("SELECT EXPENSES FROM PERIOD").toLongLong(), 20000LL);
+    }
+
+    void deleteWhileAddingDropsOnlyTheNewLine()
+    {
+        TTestBook book;
+        AddItems(book);
+        TLines lines(TLineKind::Income, *dmDailySales->qryGetTransactionSales);
+        const TLineDay day = LineDay(2004, 9, 9);
+        lines.Add(day, 1, 10000);
+        lines.query.Insert();
+        QVERIFY(!lines.storage.Delete().has_value());
+        QVERIFY(!lines.query.IsEditing());
+        QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_SALES").toInt(), 1);
+        QVERIFY(lines.Find(day, 1));
+        const std::optional<TLineDay> deleted = lines.storage.Delete();
+        QVERIFY(deleted.has_value() && *deleted == day);
+        QCOMPARE(book.Scalar("SELECT count(*) || ':' || SUM(TAKINGS) FROM DAILY_TRANSACTION").toString(), QString("1:0"));
+    }
+
+    void lineOfADeletedItemStillCounts()
+    {
+        TTestBook book;
+        AddItems(book);
+        TLines expenses(TLineKind::Expense, *dmDailyExpenses->qryGetTransactionExpenses);
+        const TLineDay day = LineDay(2004, 1, 5);
+        expenses.Add(day, 3, 10000);
+        book.Exec("DELETE FROM EXPENSE WHERE EXPENSE_ID = 3");
+        expenses.Add(day, 1, 20000);
+        QCOMPARE(book.Scalar("SELECT EXPENSES FROM DAILY_TRANSACTION").toLongLong(), 30000LL);
+        QCOMPARE(book.Scalar("SELECT EXPENSES FROM PERIOD").toLongLong(), 30000LL);
+    }
+
+    // Adds, edits, moves between days and months, deletes, day records deleted under their
+    // lines and odd lines written around the storage, in a fixed random order; every
+    // invariant is checked after each step.
+    void randomSequenceKeepsEveryInvariant()
+    {
+        TTestBook book;
+        AddItems(book);
+        TQuery& salesQuery = *dmDailySales->qryGetTransactionSales;
+        TQuery& expenseQuery = *dmDailyExpenses->qryGetTransactionExpenses;
+        TLines income(TLineKind::Income, salesQuery);
+        TLines expenses(TLineKind::Expense, expenseQuery);
+        QRandomGenerator random(20040105);
+        // Days around a month and a year end, so moves cross both.
+        const QList<int> days = {Day(2003, 12, 30), Day(2003, 12, 31), Day(2004, 1, 1), Day(2004, 1, 2),
+                                 Day(2004, 1, 31), Day(2004, 2, 1)};
+        std::map<std::pair<int, int>, qint64> counters;  // (kind, day) -> counter last seen
+        for (int step = 0; step < 400; ++step) {
+            TLines& lines = random.bounded(2) ? income : expenses;
+            const TLineDay day = TLineDay::FromDayNumber(days[random.bounded(days.size())]);
+            const int action = random.bounded(10);
+            QString what;
+            if (action < 4 || lines.query.IsEmpty()) {
+                const qint64 before = Counter(book, lines.kind, day.TRANSACTION_DATE);
+                const int highest = HighestLine(book, lines.kind, day.TRANSACTION_DATE);
+                const int number = lines.Add(day, 1 + random.bounded(3), 10000 * (1 + random.bounded(500)),
+                                             random.bounded(3) > 0);
+                QVERIFY2(number > before && number > highest,
+                         qPrintable(QStringLiteral("step %1: number %2 after counter %3 and line %4")
+                                        .arg(step)
+                                        .arg(number)
+                                        .arg(before)
+                                        .arg(highest)));
+                what = "add";
+            } else {
+                lines.query.MoveTo(random.bounded(lines.query.RecordCount()));
+                const TLineDay at{int(lines.query.FieldByName("YYYY").AsInteger()),
+                                  int(lines.query.FieldByName("MM").AsInteger()),
+                                  int(lines.query.FieldByName("TRANSACTION_DATE").AsInteger())};
+                const int number = int(lines.query.FieldByName(lines.number).AsInteger());
+                if (action < 7) {
+                    lines.Move(at, number, action == 4 ? at : day, 10000 * random.bounded(500));
+                    what = "edit";
+                } else if (action < 9) {
+                    lines.Remove(at, number);
+                    what = "delete";
+                } else if (random.bounded(2)) {
+                    // Deleted on the day record screen: its lines stay, its counters go.
+                    book.Exec(QStringLiteral("DELETE FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %1")
+                                  .arg(at.TRANSACTION_DATE));
+                    counters.erase({0, at.TRANSACTION_DATE});
+                    counters.erase({1, at.TRANSACTION_DATE});
+                    EnsureDailyTransaction(at.YYYY, at.MM, at.TRANSACTION_DATE);
+                    RollUpLineDay(TLineKind::Income, at);
+                    RollUpLineDay(TLineKind::Expense, at);
+                    what = "day record made again";
+                    // Its counters fall behind the lines until the next number is drawn.
+                    const int highest = HighestLine(book, lines.kind, at.TRANSACTION_DATE);
+                    const int n = lines.Add(at, 2, 10000);
+                    QVERIFY2(n > highest, qPrintable(QStringLiteral("step %1: number %2 under line %3")
+                                                         .arg(step)
+                                                         .arg(n)
+                                                         .arg(highest)));
+                } else {
+                    // A line with no taxable flag counts in its month only.
+                    lines.query.Edit();
+                    lines.query.FieldByName("TAXABLE").Clear();
+                    lines.query.Post();
+                    RollUpLineDay(lines.kind, at);
+                    what = "flag cleared";
+                }
+            }
+            const QString broken = BrokenInvariants(book);
+            QVERIFY2(broken.isEmpty(), qPrintable(QStringLiteral("step %1 (%2): %3").arg(step).arg(what, broken)));
+            for (int d : days)
+                for (int k = 0; k < 2; ++k) {
+                    const QVariant now = book.Scalar(
+                        QStringLiteral("SELECT %1 FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %2")
+                            .arg(k == int(TLineKind::Income) ? "LAST_SALES_ID" : "LAST_EXPENSE_ID")
+                            .arg(d));
+                    if (now.isNull())
+                        continue;
+                    const auto it = counters.find({k, d});
+                    QVERIFY2(it == counters.end() || now.toLongLong() >= it->second,
+                             qPrintable(QStringLiteral("step %1: a counter went down").arg(step)));
+                    counters[{k, d}] = now.toLongLong();
+                }
+        }
+        QVERIFY(book.Scalar("SELECT count(*) FROM DAILY_SALES").toInt() > 20);
+        QVERIFY(book.Scalar("SELECT count(*) FROM DAILY_EXPENSE").toInt() > 20);
+        QVERIFY(book.Scalar("SELECT count(*) FROM PERIOD").toInt() >= 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLedger)
+#include "tst_ledger.moc"
