@@ -301,20 +301,10 @@ struct TDataSet::TFilterTerm {
     enum Op { Eq, Ne, Lt, Gt, Le, Ge } op;
     int field;
     TValue literal;
-
-    // A whole-number literal compared with a money field, scaled once rather than per row.
-    int64_t MoneyLiteral() const
-    {
-        if (!m_moneyReady) {
-            m_money = Money::FromInteger(literal.Integer()).Scaled();
-            m_moneyReady = true;
-        }
-        return m_money;
-    }
-
-private:
-    mutable int64_t m_money = 0;
-    mutable bool m_moneyReady = false;
+    // A whole-number literal in the field's stored units (money is stored scaled), worked
+    // out once when the filter is set; `fits` is false when that is beyond every amount.
+    int64_t whole = 0;
+    bool fits = true;
 };
 
 namespace {
@@ -537,11 +527,12 @@ void TDataSet::Open()
     if (!m_filterText.isEmpty() && m_filter.empty())
         SetFilter(m_filterText);  // a filter set before the fields were known
     m_all = std::move(rows);
+    m_sortedBy.clear();
     RebuildView();
     m_current = m_view.empty() ? -1 : 0;
     m_eof = m_view.empty();
     m_bof = true;
-    ++m_generation;
+    RowsChanged();
     m_state = TDataSetState::Browse;
     emit ActiveChanged();
     emit StateChanged();
@@ -560,7 +551,7 @@ void TDataSet::Close()
     m_all.clear();
     m_current = -1;
     m_eof = m_bof = true;
-    ++m_generation;
+    RowsChanged();
     m_state = TDataSetState::Inactive;
     emit ActiveChanged();
     emit StateChanged();
@@ -779,6 +770,7 @@ void TDataSet::Insert()
     m_all.insert(at, std::move(record));
     m_view.insert(m_view.begin() + pos, raw);
     m_insertRecord = raw;
+    m_sortedBy.clear();
     m_buffer = *raw;
     m_current = pos;
     m_eof = m_bof = false;
@@ -825,7 +817,7 @@ void TDataSet::Post()
     }
     m_buffer = TRecord();
     m_eof = false;
-    ++m_generation;
+    RowsChanged();
     SetState(TDataSetState::Browse);
     emit RecordChanged(m_current);
 }
@@ -839,6 +831,7 @@ void TDataSet::Cancel()
         m_all.erase(std::find_if(m_all.begin(), m_all.end(),
                                  [&](const auto& p) { return p.get() == m_insertRecord; }));
         m_insertRecord = nullptr;
+        m_sortedBy.clear();
         m_current = m_savedCurrent;
         m_eof = m_savedEof;
         m_bof = m_savedBof;
@@ -875,7 +868,7 @@ void TDataSet::Delete()
         m_eof = false;
         m_bof = m_current == 0;
     }
-    ++m_generation;
+    RowsChanged();
     emit DataSetChanged();
     emit Scrolled(m_current);
 }
@@ -974,6 +967,9 @@ void TDataSet::SetFilter(const QString& text)
                 if (!ParseWhole(tokens[i].text, v))
                     fail(QStringLiteral("'%1' is too large").arg(tokens[i].text));
                 term->literal = TValue(v);
+                term->whole = v;
+                if (f->DataType == TFieldType::Money)
+                    term->fits = !__builtin_mul_overflow(v, Money::Scale, &term->whole);
             } else if (tokens[i].kind == TFilterToken::Text) {
                 term->literal = TValue(tokens[i].text);
             } else {
@@ -1018,149 +1014,120 @@ void TDataSet::ApplyView()
     emit Scrolled(m_current);
 }
 
+namespace {
+int Compare(int64_t a, int64_t b)
+{
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+}  // namespace
+
+bool TDataSet::TermHolds(const TFilterTerm& term, const TRecord& record) const
+{
+    const TField& f = *m_fields[term.field];
+    // Data fields are compared where they stand: a filter change visits every row.
+    TValue computed;
+    const TValue* value = &record.values[term.field];
+    if (f.FieldKind != TFieldKind::Data) {
+        computed = FieldValue(record, term.field);
+        value = &computed;
+    }
+    const TValue& v = *value;
+    if (v.IsNull())
+        return false;
+    int cmp;
+    if (term.literal.IsText())
+        cmp = f.ToString(v).compare(term.literal.Text());
+    else if (v.IsInteger())
+        cmp = term.fits ? Compare(v.Integer(), term.whole) : (term.literal.Integer() > 0 ? -1 : 1);
+    else if (v.IsFloat())
+        cmp = v.Float() < double(term.literal.Integer()) ? -1 : (v.Float() > double(term.literal.Integer()) ? 1 : 0);
+    else
+        cmp = f.ToString(v).compare(QString::number(term.literal.Integer()));
+    switch (term.op) {
+    case TFilterTerm::Eq: return cmp == 0;
+    case TFilterTerm::Ne: return cmp != 0;
+    case TFilterTerm::Lt: return cmp < 0;
+    case TFilterTerm::Gt: return cmp > 0;
+    case TFilterTerm::Le: return cmp <= 0;
+    default: return cmp >= 0;
+    }
+}
+
 bool TDataSet::Matches(const TRecord& record) const
 {
     for (const auto& group : m_filter) {
         bool all = true;
-        for (const auto& term : group) {
-            const TField& f = *m_fields[term->field];
-            // Data fields are compared where they stand: a filter change visits every row,
-            // and copying each value first cost more than the comparison.
-            TValue computed;
-            const TValue* value = &record.values[term->field];
-            if (f.FieldKind != TFieldKind::Data) {
-                computed = FieldValue(record, term->field);
-                value = &computed;
-            }
-            const TValue& v = *value;
-            if (v.IsNull()) {
+        for (const auto& term : group)
+            if (!TermHolds(*term, record)) {
                 all = false;
                 break;
             }
-            int cmp;
-            if (term->literal.IsText()) {
-                cmp = f.ToString(v).compare(term->literal.Text());
-            } else if (v.IsInteger()) {
-                const int64_t lit = f.DataType == TFieldType::Money ? term->MoneyLiteral() : term->literal.Integer();
-                cmp = v.Integer() < lit ? -1 : (v.Integer() > lit ? 1 : 0);
-            } else if (v.IsFloat()) {
-                const double lit = double(term->literal.Integer());
-                cmp = v.Float() < lit ? -1 : (v.Float() > lit ? 1 : 0);
-            } else {
-                cmp = f.ToString(v).compare(QString::number(term->literal.Integer()));
-            }
-            bool ok = false;
-            switch (term->op) {
-            case TFilterTerm::Eq: ok = cmp == 0; break;
-            case TFilterTerm::Ne: ok = cmp != 0; break;
-            case TFilterTerm::Lt: ok = cmp < 0; break;
-            case TFilterTerm::Gt: ok = cmp > 0; break;
-            case TFilterTerm::Le: ok = cmp <= 0; break;
-            case TFilterTerm::Ge: ok = cmp >= 0; break;
-            }
-            if (!ok) {
-                all = false;
-                break;
-            }
-        }
         if (all)
             return true;
     }
     return false;
 }
 
+void TDataSet::RowsChanged()
+{
+    ++m_generation;
+    m_sortedBy.clear();
+}
+
+bool TDataSet::RowsSortedBy(int field) const
+{
+    // Known once per reading of the rows; any change to them forgets it.
+    if (m_sortedBy.size() != m_fields.size())
+        m_sortedBy.assign(m_fields.size(), -1);
+    int8_t& known = m_sortedBy[size_t(field)];
+    if (known < 0) {
+        known = 1;
+        for (size_t i = 0; i < m_all.size() && known; ++i) {
+            const TValue& v = m_all[i]->values[size_t(field)];
+            if (!v.IsInteger() || (i > 0 && m_all[i - 1]->values[size_t(field)].Integer() > v.Integer()))
+                known = 0;
+        }
+    }
+    return known == 1;
+}
+
 void TDataSet::RebuildView()
 {
     m_view.clear();
     m_view.reserve(m_all.size());
+    size_t from = 0, to = m_all.size();
     const bool filtering = m_filtered && !m_filter.empty();
-    if (!filtering) {
-        for (const auto& r : m_all)
-            m_view.push_back(r.get());
-        return;
-    }
-    // The usual filter compares stored whole numbers (days, ids) with whole-number
-    // literals; those terms are flattened once, so each row costs a few comparisons.
-    // Rows holding anything else in a compared field go through Matches.
-    struct TWholeTerm {
-        int field;
-        TFilterTerm::Op op;
-        int64_t literal;
-    };
-    std::vector<std::vector<TWholeTerm>> whole;
-    bool flat = true;
-    for (const auto& group : m_filter) {
-        whole.emplace_back();
-        for (const auto& term : group) {
+    if (filtering && m_filter.size() == 1) {
+        // Rows read in the order of a whole-number field (the transaction lists are read
+        // by date) let a range on that field be found by halving, like an index would.
+        for (const auto& term : m_filter.front()) {
             const TField& f = *m_fields[term->field];
-            if (f.FieldKind != TFieldKind::Data || !term->literal.IsInteger()) {
-                flat = false;
-                break;
-            }
-            int64_t literal = term->literal.Integer();
-            if (f.DataType == TFieldType::Money) {
-                if (literal > std::numeric_limits<int64_t>::max() / Money::Scale
-                    || literal < -(std::numeric_limits<int64_t>::max() / Money::Scale)) {
-                    flat = false;
-                    break;
-                }
-                literal *= Money::Scale;
-            }
-            whole.back().push_back({term->field, term->op, literal});
+            if (f.FieldKind != TFieldKind::Data || !term->literal.IsInteger() || !term->fits
+                || term->op == TFilterTerm::Ne || !RowsSortedBy(term->field))
+                continue;
+            const size_t field = size_t(term->field);
+            auto firstAtLeast = [&](int64_t bound, bool strict) {
+                return size_t(std::partition_point(m_all.begin() + from, m_all.begin() + to,
+                                                   [&](const auto& r) {
+                                                       const int64_t x = r->values[field].Integer();
+                                                       return strict ? x <= bound : x < bound;
+                                                   })
+                              - m_all.begin());
+            };
+            const TFilterTerm::Op op = term->op;
+            const size_t lo = (op == TFilterTerm::Ge || op == TFilterTerm::Eq) ? firstAtLeast(term->whole, false)
+                              : op == TFilterTerm::Gt                          ? firstAtLeast(term->whole, true)
+                                                                               : from;
+            const size_t hi = (op == TFilterTerm::Le || op == TFilterTerm::Eq) ? firstAtLeast(term->whole, true)
+                              : op == TFilterTerm::Lt                          ? firstAtLeast(term->whole, false)
+                                                                               : to;
+            from = lo;
+            to = std::max(lo, hi);
         }
-        if (!flat)
-            break;
     }
-    // 1 or 0 when the row was decided, -1 when Matches must decide it.
-    auto matchesWhole = [&whole](const TRecord& r) {
-        for (const auto& group : whole) {
-            bool all = true;
-            for (const TWholeTerm& t : group) {
-                const TValue& v = r.values[size_t(t.field)];
-                if (v.IsNull()) {
-                    all = false;
-                    break;
-                }
-                if (!v.IsInteger())
-                    return -1;
-                const int64_t x = v.Integer();
-                bool ok = false;
-                switch (t.op) {
-                case TFilterTerm::Eq: ok = x == t.literal; break;
-                case TFilterTerm::Ne: ok = x != t.literal; break;
-                case TFilterTerm::Lt: ok = x < t.literal; break;
-                case TFilterTerm::Gt: ok = x > t.literal; break;
-                case TFilterTerm::Le: ok = x <= t.literal; break;
-                case TFilterTerm::Ge: ok = x >= t.literal; break;
-                }
-                if (!ok) {
-                    all = false;
-                    break;
-                }
-            }
-            if (all)
-                return 1;
-        }
-        return 0;
-    };
-    // Every row's values live in a block of their own, so a filter over many rows waits on
-    // memory more than it compares: ask for the rows a little ahead of the one in hand.
-    const size_t n = m_all.size();
-    const int field = m_filter.front().front()->field;
-    constexpr size_t RecordAhead = 32, ValuesAhead = 16;
-    for (size_t i = 0; i < n; ++i) {
-        if (i + RecordAhead < n)
-            __builtin_prefetch(m_all[i + RecordAhead].get());
-        if (i + ValuesAhead < n) {
-            const TRecord& ahead = *m_all[i + ValuesAhead];
-            if (size_t(field) < ahead.values.size())
-                __builtin_prefetch(&ahead.values[size_t(field)]);
-        }
-        const TRecord& r = *m_all[i];
-        const int decided = flat ? matchesWhole(r) : -1;
-        if (decided == 1 || (decided < 0 && Matches(r)))
+    for (size_t i = from; i < to; ++i)
+        if (!filtering || Matches(*m_all[i]))
             m_view.push_back(m_all[i].get());
-    }
 }
 
 // ---------------------------------------------------------------- TDataSource

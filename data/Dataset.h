@@ -226,6 +226,9 @@ private:
     TValue LookupValue(const TRecord& record, const TField& field) const;
     void RebuildView();
     bool Matches(const TRecord& record) const;
+    bool TermHolds(const TFilterTerm& term, const TRecord& record) const;
+    bool RowsSortedBy(int field) const;
+    void RowsChanged();
     void CheckActive() const;
     void CheckBrowse(const char* what) const;
     void SetState(TDataSetState state);
@@ -252,6 +255,7 @@ private:
     QString m_filterText;
     bool m_filtered = false;
     std::vector<std::vector<std::shared_ptr<TFilterTerm>>> m_filter;  // OR of AND groups
+    mutable std::vector<int8_t> m_sortedBy;  // per field: -1 not known, 0 no, 1 ascending
 
     mutable const TRecord* m_calcRecord = nullptr;
     mutable TRecord* m_calcWritable = nullptr;

@@ -53,7 +53,8 @@ void TDbConnection::OpenFile(bool create)
 {
     const QByteArray path = m_path.toUtf8();
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // One thread uses the connection, so the engine need not lock around every call.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     int rc = sqlite3_open_v2(path.constData(), &db, flags, nullptr);
     auto fail = [&](const QString& message, int code) {
         sqlite3_close_v2(db);

@@ -108,6 +108,9 @@ void CreateSchema(TDbConnection& c)
                     Text("DAILY_EXPENSE", "REFERENCE", 20))
                .arg(Memo("NOTE"));
 
+    // A save recomputes its month's total; these answer that sum from the index alone.
+    sql << QStringLiteral("CREATE INDEX IX_DAILY_SALES_MONTH ON DAILY_SALES (YYYY, MM, SALES_AMOUNT)");
+    sql << QStringLiteral("CREATE INDEX IX_DAILY_EXPENSE_MONTH ON DAILY_EXPENSE (YYYY, MM, EXPENSE_AMOUNT)");
     // Date ranges (reports, the transaction lists in date order) and day totals.
     sql << QStringLiteral("CREATE INDEX IX_DAILY_SALES_DATE ON DAILY_SALES (TRANSACTION_DATE, SALES_ID)");
     sql << QStringLiteral("CREATE INDEX IX_DAILY_EXPENSE_DATE ON DAILY_EXPENSE (TRANSACTION_DATE, EXPENSE_ID)");

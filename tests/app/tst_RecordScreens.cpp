@@ -396,6 +396,24 @@ private slots:
         QCOMPARE(screen.CurrentExpenseID, 6);
     }
 
+    void idsStopAtTheirColumnsLimit()
+    {
+        TTestBook book;
+        UpdateResource("EXPENSE_ID", "32767");
+        TScriptedDialogsScope dialogs;
+        TfrmExpense screen;
+        screen.show();
+        Click(screen.btnAdd);
+        QTest::keyClicks(screen.edExpenseDescription, "ONE TOO MANY");
+        Click(screen.btnSave);
+        QCOMPARE(dialogs->Messages().size(), 1);
+        QVERIFY2(dialogs->MessageTexts().first().contains("32768"), qPrintable(dialogs->MessageTexts().first()));
+        QVERIFY(screen.DataSet()->IsInserting());
+        QCOMPARE(Count(book, "SELECT count(*) FROM EXPENSE"), 0);
+        QString counter;
+        QCOMPARE(GetResource("EXPENSE_ID", counter), QString("32767"));
+    }
+
     void expenseTypesInCapitals()
     {
         TTestBook book;

@@ -411,6 +411,12 @@ private slots:
         QTest::newRow("or") << "EXPENSE_ID = 8 OR EXPENSE_ID = 9" << QList<int>{8, 9};
         QTest::newRow("not equal, lower case words") << "expense_id <> 7 and transaction_date < 36557"
                                                      << QList<int>{8};
+        QTest::newRow("one day") << "TRANSACTION_DATE = 36556" << QList<int>{7};
+        QTest::newRow("strict bounds") << "TRANSACTION_DATE > 36525 AND TRANSACTION_DATE < 36557" << QList<int>{7, 8, 7};
+        QTest::newRow("range beyond every row") << "TRANSACTION_DATE >= 40000" << QList<int>{};
+        QTest::newRow("range and an OR") << "TRANSACTION_DATE <= 36525 OR TRANSACTION_DATE >= 36557"
+                                         << QList<int>{7, 9};
+        QTest::newRow("money beyond every amount") << "EXPENSE_AMOUNT < 922337203685478" << QList<int>{7, 7, 8, 7, 9};
     }
     void filter()
     {
@@ -463,6 +469,30 @@ private slots:
         }
         QCOMPARE(q.Filter(), QString("EXPENSE_ID = 8"));
         QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int>{8});
+    }
+
+    void filterAfterRowsWereAddedOutOfOrder()
+    {
+        TTestBook book;
+        AddLine(book, 36525, 1, 7, 10000);
+        AddLine(book, 36530, 1, 8, 20000);
+        TQuery q("qryLines", book.Connection(), LinesSql);
+        q.SetFiltered(true);
+        q.Open();
+        q.SetFilter(" TRANSACTION_DATE >= 36530");
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int>{8});
+        q.SetFilter("");
+        q.Insert();  // before the first row, though its day is the latest
+        q.FieldByName("YYYY").SetAsInteger(2000);
+        q.FieldByName("MM").SetAsInteger(3);
+        q.FieldByName("TRANSACTION_DATE").SetAsInteger(36600);
+        q.FieldByName("DAILY_EXPENSE_ID").SetAsInteger(1);
+        q.FieldByName("EXPENSE_ID").SetAsInteger(9);
+        q.Post();
+        q.SetFilter(" TRANSACTION_DATE >= 36530");
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), (QList<int>{9, 8}));
+        q.SetFilter(" TRANSACTION_DATE <= 36525");
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int>{7});
     }
 
     void filterSetBeforeOpenAppliesOnOpen()
