@@ -9,14 +9,6 @@ TdmDailyExpenses* dmDailyExpenses = nullptr;
 namespace {
 const QString Range = QStringLiteral(
     "TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END");
-
-void AmountField(TField& f)
-{
-    f.DisplayLabel = "Amount";
-    f.DisplayWidth = 12;
-    f.DisplayFormat = Masks::Money;
-    f.EditFormat = Masks::MoneyEdit;
-}
 }  // namespace
 
 TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
@@ -28,24 +20,17 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
                                                   "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE"));
     {
         TQuery& q = *qryGetDailyExpenses;
-        q.AddField("YYYY", TFieldType::Smallint).Visible = false;
-        q.AddField("MM", TFieldType::Smallint).Visible = false;
-        q.AddField("TRANSACTION_DATE", TFieldType::Integer).Visible = false;
-        q.AddCalculatedField("DisplayDate", TFieldType::Date).DisplayLabel = "Date";
-        q.AddField("DAILY_EXPENSE_ID", TFieldType::Smallint).Visible = false;
-        q.AddField("EXPENSE_ID", TFieldType::Smallint).Visible = false;
-        TField& description = q.AddCalculatedField("ExpenseDescription", TFieldType::String, 30);
-        description.DisplayLabel = "Expense";
-        description.DisplayWidth = 26;
-        AmountField(q.AddField("EXPENSE_AMOUNT", TFieldType::Money));
-        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
-        taxable.DisplayLabel = "Taxable";
-        taxable.DisplayWidth = 5;
-        taxable.Size = 50;
-        TField& reference = q.AddField("REFERENCE", TFieldType::String);
-        reference.DisplayLabel = "Reference";
-        reference.Size = 20;
-        q.AddField("NOTE", TFieldType::Memo).Visible = false;
+        q.AddField("YYYY", TFieldType::Smallint).Hidden();
+        q.AddField("MM", TFieldType::Smallint).Hidden();
+        q.AddField("TRANSACTION_DATE", TFieldType::Integer).Hidden();
+        q.AddCalculatedField("DisplayDate", TFieldType::Date).Titled("Date");
+        q.AddField("DAILY_EXPENSE_ID", TFieldType::Smallint).Hidden();
+        q.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
+        q.AddCalculatedField("ExpenseDescription", TFieldType::String, 30).Titled("Expense").Wide(26);
+        q.AddField("EXPENSE_AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+        q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Wide(5).Sized(50);
+        q.AddField("REFERENCE", TFieldType::String).Titled("Reference").Sized(20);
+        q.AddField("NOTE", TFieldType::Memo).Hidden();
         q.OnCalcFields = [this](TDataSet& ds) { qryGetDailyExpensesCalcFields(ds); };
     }
     dsGetDailyExpenses = NewDataSource(QStringLiteral("dsGetDailyExpenses"), qryGetDailyExpenses);
@@ -54,18 +39,11 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
                                          QStringLiteral("SELECT * FROM EXPENSE ORDER BY EXPENSE_DESCRIPTION"));
     {
         TQuery& q = *qryGetExpensesDescription;
-        q.AddField("EXPENSE_ID", TFieldType::Smallint).Visible = false;
-        TField& description = q.AddField("EXPENSE_DESCRIPTION", TFieldType::String);
-        description.DisplayLabel = "Description";
-        description.DisplayWidth = 30;
-        description.Size = 50;
-        TField& type = q.AddField("EXPENSE_TYPE_ID", TFieldType::Integer);
-        type.DisplayLabel = "Type";
-        type.Visible = false;
-        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
-        taxable.DisplayLabel = "Taxable";
-        taxable.Size = 1;
-        AmountField(q.AddField("AMOUNT", TFieldType::Money));
+        q.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
+        q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
+        q.AddField("EXPENSE_TYPE_ID", TFieldType::Integer).Titled("Type").Hidden();
+        q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
+        q.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
     }
 
     qryGetTransactionExpenses =
@@ -75,28 +53,18 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
                                 "ORDER BY TRANSACTION_DATE, EXPENSE_ID"));
     {
         TQuery& q = *qryGetTransactionExpenses;
-        q.AddField("PROFILE_ID", TFieldType::Integer).Visible = false;
-        q.AddField("YYYY", TFieldType::Smallint).Visible = false;
-        q.AddField("MM", TFieldType::Smallint).Visible = false;
-        TField& day = q.AddField("TRANSACTION_DATE", TFieldType::Integer);
-        day.DisplayLabel = "Date";
-        day.Visible = false;
-        q.AddCalculatedField("DisplayDate", TFieldType::Date).DisplayLabel = "Date";
-        q.AddField("DAILY_EXPENSE_ID", TFieldType::Smallint).Visible = false;
-        q.AddField("EXPENSE_ID", TFieldType::Smallint).Visible = false;
-        TField& description = q.AddLookupField("ExpenseDescription", TFieldType::String, qryGetExpensesDescription,
-                                               "EXPENSE_ID", "EXPENSE_ID", "EXPENSE_DESCRIPTION");
-        description.Size = 30;
-        description.DisplayLabel = "Expense";
-        description.DisplayWidth = 26;
-        AmountField(q.AddField("EXPENSE_AMOUNT", TFieldType::Money));
-        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
-        taxable.DisplayLabel = "Taxable";
-        taxable.Size = 50;
-        TField& reference = q.AddField("REFERENCE", TFieldType::String);
-        reference.Visible = false;
-        reference.Size = 20;
-        q.AddField("NOTE", TFieldType::Memo).Visible = false;
+        q.AddField("PROFILE_ID", TFieldType::Integer).Hidden();
+        q.AddField("YYYY", TFieldType::Smallint).Hidden();
+        q.AddField("MM", TFieldType::Smallint).Hidden();
+        q.AddField("TRANSACTION_DATE", TFieldType::Integer).Titled("Date").Hidden();
+        q.AddCalculatedField("DisplayDate", TFieldType::Date).Titled("Date");
+        q.AddField("DAILY_EXPENSE_ID", TFieldType::Smallint).Hidden();
+        q.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
+        q.AddLookupField("ExpenseDescription", TFieldType::String, qryGetExpensesDescription, "EXPENSE_ID", "EXPENSE_ID", "EXPENSE_DESCRIPTION").Titled("Expense").Wide(26).Sized(30);
+        q.AddField("EXPENSE_AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+        q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(50);
+        q.AddField("REFERENCE", TFieldType::String).Sized(20).Hidden();
+        q.AddField("NOTE", TFieldType::Memo).Hidden();
         q.OnCalcFields = CalcDisplayDate;
         q.SetFiltered(true);
     }
@@ -128,9 +96,9 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
     {
         TQuery& q = *qryGetExpensesForPeriod;
         q.AddField("EXPENSE_ID", TFieldType::Smallint);
-        q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Size = 50;
+        q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Sized(50);
         q.AddField("TRANSACTION_DATE", TFieldType::Integer);
-        q.AddField("REFERENCE", TFieldType::String).Size = 20;
+        q.AddField("REFERENCE", TFieldType::String).Sized(20);
         q.AddField("NOTE", TFieldType::Memo);
         q.AddField("SUM_EXPENSE_AMOUNT", TFieldType::Money);
     }
@@ -141,7 +109,7 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
                        ":iTRANSACTION_DATE_END AND (DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) AND "
                        "DEXP.EXPENSE_ID = EXP.EXPENSE_ID ORDER BY EXP.EXPENSE_DESCRIPTION"));
     qryGetDistinctExpensesForPeriod->AddField("EXPENSE_ID", TFieldType::Smallint);
-    qryGetDistinctExpensesForPeriod->AddField("EXPENSE_DESCRIPTION", TFieldType::String).Size = 50;
+    qryGetDistinctExpensesForPeriod->AddField("EXPENSE_DESCRIPTION", TFieldType::String).Sized(50);
     qryGetDistinctDatesForExpenses =
         NewQuery(QStringLiteral("qryGetDistinctDatesForExpenses"),
                  QStringLiteral("SELECT DISTINCT TRANSACTION_DATE FROM DAILY_EXPENSE DEXP WHERE %1 "
@@ -166,12 +134,12 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
     {
         TQuery& q = *qryGetExpensesForExport;
         q.AddField("EXPENSE_ID", TFieldType::Smallint);
-        q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Size = 50;
+        q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Sized(50);
         q.AddField("TRANSACTION_DATE", TFieldType::Integer);
-        q.AddField("REFERENCE", TFieldType::String).Size = 20;
+        q.AddField("REFERENCE", TFieldType::String).Sized(20);
         q.AddField("NOTE", TFieldType::Memo);
         q.AddField("EXPENSE_AMOUNT", TFieldType::Money);
-        q.AddField("TAXABLE", TFieldType::String).Size = 50;
+        q.AddField("TAXABLE", TFieldType::String).Sized(50);
     }
     dmDailyExpenses = this;
 }

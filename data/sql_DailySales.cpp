@@ -20,25 +20,16 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
                        "FROM DAILY_SALES WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE"));
     {
         TQuery& q = *qryGetDailySales;
-        q.AddField("YYYY", TFieldType::Smallint).Visible = false;
-        q.AddField("MM", TFieldType::Smallint).Visible = false;
-        q.AddField("TRANSACTION_DATE", TFieldType::Integer).Visible = false;
-        q.AddCalculatedField("DisplayDate", TFieldType::Date).DisplayLabel = "Date";
-        q.AddField("DAILY_SALES_ID", TFieldType::Smallint).Visible = false;
-        q.AddField("SALES_ID", TFieldType::Smallint).Visible = false;
-        TField& description = q.AddCalculatedField("SalesDescription", TFieldType::String, 40);
-        description.DisplayLabel = "Income Description";
-        description.DisplayWidth = 26;
-        TField& amount = q.AddField("SALES_AMOUNT", TFieldType::Money);
-        amount.DisplayLabel = "Amount";
-        amount.DisplayWidth = 12;
-        amount.DisplayFormat = Masks::Money;
-        amount.EditFormat = Masks::Money;
-        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
-        taxable.DisplayLabel = "Taxable";
-        taxable.DisplayWidth = 5;
-        taxable.Size = 50;
-        q.AddField("NOTE", TFieldType::Memo).Visible = false;
+        q.AddField("YYYY", TFieldType::Smallint).Hidden();
+        q.AddField("MM", TFieldType::Smallint).Hidden();
+        q.AddField("TRANSACTION_DATE", TFieldType::Integer).Hidden();
+        q.AddCalculatedField("DisplayDate", TFieldType::Date).Titled("Date");
+        q.AddField("DAILY_SALES_ID", TFieldType::Smallint).Hidden();
+        q.AddField("SALES_ID", TFieldType::Smallint).Hidden();
+        q.AddCalculatedField("SalesDescription", TFieldType::String, 40).Titled("Income Description").Wide(26);
+        q.AddField("SALES_AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::Money);
+        q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Wide(5).Sized(50);
+        q.AddField("NOTE", TFieldType::Memo).Hidden();
         q.OnCalcFields = [this](TDataSet& ds) { qryGetDailySalesCalcFields(ds); };
     }
     dsGetDailySales = NewDataSource(QStringLiteral("dsGetDailySales"), qryGetDailySales);
@@ -48,19 +39,10 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
                                                   "ORDER BY SALES_DESCRIPTION"));
     {
         TQuery& q = *qrySalesDescription;
-        q.AddField("SALES_ID", TFieldType::Smallint).Visible = false;
-        TField& description = q.AddField("SALES_DESCRIPTION", TFieldType::String);
-        description.DisplayLabel = "Description";
-        description.DisplayWidth = 30;
-        description.Size = 50;
-        TField& amount = q.AddField("AMOUNT", TFieldType::Money);
-        amount.DisplayLabel = "Amount";
-        amount.DisplayWidth = 12;
-        amount.DisplayFormat = Masks::Money;
-        amount.EditFormat = Masks::MoneyEdit;
-        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
-        taxable.DisplayLabel = "Taxable";
-        taxable.Size = 1;
+        q.AddField("SALES_ID", TFieldType::Smallint).Hidden();
+        q.AddField("SALES_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
+        q.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+        q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
     }
 
     qryGetTransactionSales = NewQuery(QStringLiteral("qryGetTransactionSales"),
@@ -69,30 +51,17 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
                                                      "ORDER BY TRANSACTION_DATE, SALES_ID"));
     {
         TQuery& q = *qryGetTransactionSales;
-        q.AddField("PROFILE_ID", TFieldType::Integer).Visible = false;
-        q.AddField("YYYY", TFieldType::Smallint).Visible = false;
-        q.AddField("MM", TFieldType::Smallint).Visible = false;
-        TField& date = q.AddCalculatedField("DisplayDate", TFieldType::Date);
-        date.DisplayLabel = "Date";
-        date.DisplayWidth = 10;
-        q.AddField("TRANSACTION_DATE", TFieldType::Integer).Visible = false;
-        q.AddField("DAILY_SALES_ID", TFieldType::Smallint).Visible = false;
-        q.AddField("SALES_ID", TFieldType::Smallint).Visible = false;
-        TField& description = q.AddLookupField("SalesDescription", TFieldType::String, qrySalesDescription, "SALES_ID",
-                                               "SALES_ID", "SALES_DESCRIPTION");
-        description.Size = 60;
-        description.DisplayLabel = "Income";
-        description.DisplayWidth = 26;
-        TField& amount = q.AddField("SALES_AMOUNT", TFieldType::Money);
-        amount.DisplayLabel = "Amount";
-        amount.DisplayWidth = 12;
-        amount.DisplayFormat = Masks::Money;
-        amount.EditFormat = Masks::MoneyEdit;
-        TField& taxable = q.AddField("TAXABLE", TFieldType::String);
-        taxable.DisplayLabel = "Taxable";
-        taxable.DisplayWidth = 1;
-        taxable.Size = 50;
-        q.AddField("NOTE", TFieldType::Memo).Visible = false;
+        q.AddField("PROFILE_ID", TFieldType::Integer).Hidden();
+        q.AddField("YYYY", TFieldType::Smallint).Hidden();
+        q.AddField("MM", TFieldType::Smallint).Hidden();
+        q.AddCalculatedField("DisplayDate", TFieldType::Date).Titled("Date").Wide(10);
+        q.AddField("TRANSACTION_DATE", TFieldType::Integer).Hidden();
+        q.AddField("DAILY_SALES_ID", TFieldType::Smallint).Hidden();
+        q.AddField("SALES_ID", TFieldType::Smallint).Hidden();
+        q.AddLookupField("SalesDescription", TFieldType::String, qrySalesDescription, "SALES_ID", "SALES_ID", "SALES_DESCRIPTION").Titled("Income").Wide(26).Sized(60);
+        q.AddField("SALES_AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+        q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Wide(1).Sized(50);
+        q.AddField("NOTE", TFieldType::Memo).Hidden();
         q.OnCalcFields = CalcDisplayDate;
         q.SetFiltered(true);
     }
@@ -129,7 +98,7 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
     {
         TQuery& q = *qryGetSalesForPeriod;
         q.AddField("SALES_ID", TFieldType::Smallint);
-        q.AddField("SALES_DESCRIPTION", TFieldType::String).Size = 50;
+        q.AddField("SALES_DESCRIPTION", TFieldType::String).Sized(50);
         q.AddField("TRANSACTION_DATE", TFieldType::Integer);
         q.AddField("SUM_SALES_AMOUNT", TFieldType::Money);
     }
@@ -156,10 +125,10 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
     {
         TQuery& q = *qryGetSalesForExport;
         q.AddField("SALES_ID", TFieldType::Smallint);
-        q.AddField("SALES_DESCRIPTION", TFieldType::String).Size = 50;
+        q.AddField("SALES_DESCRIPTION", TFieldType::String).Sized(50);
         q.AddField("TRANSACTION_DATE", TFieldType::Integer);
         q.AddField("SALES_AMOUNT", TFieldType::Money);
-        q.AddField("TAXABLE", TFieldType::String).Size = 50;
+        q.AddField("TAXABLE", TFieldType::String).Sized(50);
     }
     dmDailySales = this;
 }

@@ -7,13 +7,6 @@ TdmDailyTransaction* dmDailyTransaction = nullptr;
 namespace {
 const QString DayKey = QStringLiteral(" WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE");
 
-void MoneyField(TField& f, const QString& label)
-{
-    f.DisplayLabel = label;
-    f.DisplayWidth = 18;
-    f.DisplayFormat = Masks::Money;
-    f.EditFormat = Masks::Money;
-}
 }  // namespace
 
 void CalcDisplayDate(TDataSet& dataSet)
@@ -31,12 +24,12 @@ TdmDailyTransaction::TdmDailyTransaction(TDbConnection& connection, QObject* par
                  QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION "
                                 "WHERE YYYY = :iYYYY AND MM = :iMM ORDER BY TRANSACTION_DATE"));
     TQuery& days = *qryGetDailyTransaction;
-    days.AddField("YYYY", TFieldType::Smallint).Visible = false;
-    days.AddField("MM", TFieldType::Smallint).Visible = false;
-    days.AddCalculatedField("DisplayDate", TFieldType::Date).DisplayLabel = "Date";
-    days.AddField("TRANSACTION_DATE", TFieldType::Integer).Visible = false;
-    MoneyField(days.AddField("TAKINGS", TFieldType::Money), "Income");
-    MoneyField(days.AddField("EXPENSES", TFieldType::Money), "Expenses");
+    days.AddField("YYYY", TFieldType::Smallint).Hidden();
+    days.AddField("MM", TFieldType::Smallint).Hidden();
+    days.AddCalculatedField("DisplayDate", TFieldType::Date).Titled("Date");
+    days.AddField("TRANSACTION_DATE", TFieldType::Integer).Hidden();
+    days.AddField("TAKINGS", TFieldType::Money).Titled("Income").Wide(18).Formats(Masks::Money, Masks::Money);
+    days.AddField("EXPENSES", TFieldType::Money).Titled("Expenses").Wide(18).Formats(Masks::Money, Masks::Money);
     days.OnCalcFields = CalcDisplayDate;
     dsGetDailyTransaction = NewDataSource(QStringLiteral("dsGetDailyTransaction"), qryGetDailyTransaction);
 

@@ -10,22 +10,11 @@ TdmExpense::TdmExpense(TDbConnection& connection, QObject* parent)
     qryGetAllExpenses = NewQuery(QStringLiteral("qryGetAllExpenses"),
                                  QStringLiteral("SELECT * FROM EXPENSE ORDER BY EXPENSE_DESCRIPTION"));
     TQuery& all = *qryGetAllExpenses;
-    all.AddField("EXPENSE_ID", TFieldType::Smallint).Visible = false;
-    TField& description = all.AddField("EXPENSE_DESCRIPTION", TFieldType::String);
-    description.DisplayLabel = "Description";
-    description.DisplayWidth = 30;
-    description.Size = 50;
-    TField& type = all.AddField("EXPENSE_TYPE_ID", TFieldType::Integer);
-    type.DisplayLabel = "Type";
-    type.Visible = false;
-    TField& taxable = all.AddField("TAXABLE", TFieldType::String);
-    taxable.DisplayLabel = "Taxable";
-    taxable.Size = 1;
-    TField& amount = all.AddField("AMOUNT", TFieldType::Money);
-    amount.DisplayLabel = "Amount";
-    amount.DisplayWidth = 12;
-    amount.DisplayFormat = Masks::Money;
-    amount.EditFormat = Masks::MoneyEdit;
+    all.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
+    all.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
+    all.AddField("EXPENSE_TYPE_ID", TFieldType::Integer).Titled("Type").Hidden();
+    all.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
+    all.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
     dsGetAllExpenses = NewDataSource(QStringLiteral("dsGetAllExpenses"), qryGetAllExpenses);
 
     qryGetExpenseDescription =
@@ -34,7 +23,7 @@ TdmExpense::TdmExpense(TDbConnection& connection, QObject* parent)
     qryGetExpenseDefaults = NewQuery(QStringLiteral("qryGetExpenseDefaults"),
                                      QStringLiteral("SELECT AMOUNT, TAXABLE FROM EXPENSE WHERE EXPENSE_ID = :iEXPENSE_ID"));
     qryGetExpenseDefaults->AddField("AMOUNT", TFieldType::Money);
-    qryGetExpenseDefaults->AddField("TAXABLE", TFieldType::String).Size = 1;
+    qryGetExpenseDefaults->AddField("TAXABLE", TFieldType::String).Sized(1);
     dmExpense = this;
 }
 

@@ -7,10 +7,8 @@ TdmExpenseType::TdmExpenseType(TDbConnection& connection, QObject* parent)
 {
     qryGetAllExpenseTypes = NewQuery(QStringLiteral("qryGetAllExpenseTypes"),
                                      QStringLiteral("SELECT * FROM EXPENSE_TYPE ORDER BY EXPENSE_TYPE_DESCRIPTION"));
-    qryGetAllExpenseTypes->AddField("EXPENSE_TYPE_ID", TFieldType::Integer).Visible = false;
-    TField& description = qryGetAllExpenseTypes->AddField("EXPENSE_TYPE_DESCRIPTION", TFieldType::String);
-    description.DisplayLabel = "Description";
-    description.Size = 50;
+    qryGetAllExpenseTypes->AddField("EXPENSE_TYPE_ID", TFieldType::Integer).Hidden();
+    qryGetAllExpenseTypes->AddField("EXPENSE_TYPE_DESCRIPTION", TFieldType::String).Titled("Description").Sized(50);
     dsGetAllExpenseTypes = NewDataSource(QStringLiteral("dsGetAllExpenseTypes"), qryGetAllExpenseTypes);
     dmExpenseType = this;
 }

@@ -12,24 +12,12 @@ TdmPeriod::TdmPeriod(TDbConnection& connection, QObject* parent)
     qryGetPeriod = NewQuery(QStringLiteral("qryGetPeriod"),
                             QStringLiteral("SELECT YYYY, MM, SALES, EXPENSES FROM PERIOD ORDER BY YYYY, MM"));
     TQuery& period = *qryGetPeriod;
-    TField& year = period.AddField("YYYY", TFieldType::Smallint);
-    year.DisplayLabel = "Year";
-    year.DisplayWidth = 4;
-    TField& month = period.AddField("MM", TFieldType::Smallint);
-    month.DisplayLabel = "Month";
-    month.DisplayWidth = 4;
+    period.AddField("YYYY", TFieldType::Smallint).Titled("Year").Wide(4);
+    period.AddField("MM", TFieldType::Smallint).Titled("Month").Wide(4);
     // Totals are kept as money in the book, so they are read as money here too.
-    TField& sales = period.AddField("SALES", TFieldType::Money);
-    sales.DisplayLabel = "Income";
-    sales.DisplayWidth = 12;
-    sales.DisplayFormat = Masks::Money;
-    TField& expenses = period.AddField("EXPENSES", TFieldType::Money);
-    expenses.DisplayLabel = "Expenses";
-    expenses.DisplayWidth = 12;
-    expenses.DisplayFormat = Masks::Money;
-    TField& margin = period.AddCalculatedField("Profit Margin", TFieldType::Money);
-    margin.DisplayLabel = "Profit Margin";
-    margin.DisplayFormat = Masks::Percent;
+    period.AddField("SALES", TFieldType::Money).Titled("Income").Wide(12).Formats(Masks::Money);
+    period.AddField("EXPENSES", TFieldType::Money).Titled("Expenses").Wide(12).Formats(Masks::Money);
+    period.AddCalculatedField("Profit Margin", TFieldType::Money).Titled("Profit Margin").Formats(Masks::Percent);
     period.OnCalcFields = [this](TDataSet& ds) { qryGetPeriodCalcFields(ds); };
     dsGetPeriod = NewDataSource(QStringLiteral("dsGetPeriod"), qryGetPeriod);
 

@@ -11,19 +11,10 @@ TdmSales::TdmSales(TDbConnection& connection, QObject* parent)
                               QStringLiteral("SELECT SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT FROM SALES "
                                              "ORDER BY SALES_DESCRIPTION"));
     TQuery& all = *qryGetAllSales;
-    all.AddField("SALES_ID", TFieldType::Smallint).Visible = false;
-    TField& description = all.AddField("SALES_DESCRIPTION", TFieldType::String);
-    description.DisplayLabel = "Description";
-    description.DisplayWidth = 30;
-    description.Size = 50;
-    TField& amount = all.AddField("AMOUNT", TFieldType::Money);
-    amount.DisplayLabel = "Amount";
-    amount.DisplayWidth = 12;
-    amount.DisplayFormat = Masks::Money;
-    amount.EditFormat = Masks::MoneyEdit;
-    TField& taxable = all.AddField("TAXABLE", TFieldType::String);
-    taxable.DisplayLabel = "Taxable";
-    taxable.Size = 1;
+    all.AddField("SALES_ID", TFieldType::Smallint).Hidden();
+    all.AddField("SALES_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
+    all.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+    all.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
     dsGetAllSales = NewDataSource(QStringLiteral("dsGetAllSales"), qryGetAllSales);
 
     qryGetSalesDescription =
@@ -32,7 +23,7 @@ TdmSales::TdmSales(TDbConnection& connection, QObject* parent)
     qryGetSalesDefaults = NewQuery(QStringLiteral("qryGetSalesDefaults"),
                                    QStringLiteral("SELECT AMOUNT, TAXABLE FROM SALES WHERE SALES_ID = :iSALES_ID"));
     qryGetSalesDefaults->AddField("AMOUNT", TFieldType::Money);
-    qryGetSalesDefaults->AddField("TAXABLE", TFieldType::String).Size = 1;
+    qryGetSalesDefaults->AddField("TAXABLE", TFieldType::String).Sized(1);
     dmSales = this;
 }
 
