@@ -143,7 +143,12 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new TDBGridModel
     verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("\u25B6")) + 10);
     verticalHeader()->setHighlightSections(false);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        SizeColumns();
+        if (m_model->columnCount() != m_sizedColumns) {
+            m_sizedColumns = m_model->columnCount();
+            m_sizePending = true;
+            SizeColumns();
+            m_sizePending = !isVisible();
+        }
         FollowDataSet();
     });
 }
@@ -160,14 +165,39 @@ void TDBGrid::SetDataSource(TDataSource* source)
 void TDBGrid::SizeColumns()
 {
     const int charWidth = fontMetrics().averageCharWidth();
+    std::vector<int> widths, minimum;
+    int total = 0;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         TField* f = m_model->FieldAt(c);
-        if (!f)
-            continue;
-        const int byField = f->Width() * charWidth + 8;
-        const int byTitle = fontMetrics().horizontalAdvance(f->Label()) + 12;
-        setColumnWidth(c, std::max(byField, byTitle));
+        const int byTitle = f ? fontMetrics().horizontalAdvance(f->Label()) + 12 : 40;
+        const int byField = f ? f->Width() * charWidth + 8 : 40;
+        widths.push_back(std::max(byField, byTitle));
+        minimum.push_back(f && (f->DataType == TFieldType::String || f->DataType == TFieldType::Memo) ? byTitle
+                                                                                                      : widths.back());
+        total += widths.back();
     }
+    // Text columns give up width so every column shows in the grid as first laid out;
+    // the user can still widen any of them.
+    const int available = viewport()->width() > 50 ? viewport()->width() : width() - verticalHeader()->width() - 4;
+    int spare = 0;
+    for (size_t c = 0; c < widths.size(); ++c)
+        spare += widths[c] - minimum[c];
+    if (total > available && spare > 0) {
+        const double keep = std::max(0.0, 1.0 - double(total - available) / spare);
+        for (size_t c = 0; c < widths.size(); ++c)
+            widths[c] = minimum[c] + int((widths[c] - minimum[c]) * keep);
+    }
+    for (size_t c = 0; c < widths.size(); ++c)
+        setColumnWidth(int(c), widths[c]);
+    m_sizePending = false;
+}
+
+void TDBGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    // The first real size after the columns changed decides their widths.
+    if (m_sizePending && isVisible())
+        SizeColumns();
 }
 
 void TDBGrid::FollowDataSet()

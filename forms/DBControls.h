@@ -57,12 +57,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FollowDataSet();
     void SizeColumns();
     TDBGridModel* m_model;
     bool m_following = false;
+    bool m_sizePending = false;
+    int m_sizedColumns = -1;  // columns are sized again only when the set of columns changes
 };
 
 // First, prior, next and last, with hints; plus the navigator actions the screens run.
