@@ -4,7 +4,10 @@
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
+#include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QToolButton>
 
 TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
     : QGroupBox(caption, parent)
@@ -62,4 +65,24 @@ void TDatePicker::ApplyFormat()
 TLeftCheckBox::TLeftCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent)
 {
     setLayoutDirection(Qt::RightToLeft);
+}
+
+QToolButton* NewPanelButton(QFrame* bar, QFrame*& panel, const QString& panelName, const QString& name,
+                            const QString& caption, const QString& hint, const QIcon& icon, int width)
+{
+    panel = new QFrame(bar);
+    panel->setObjectName(panelName);
+    panel->setFixedWidth(width);
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(2, 0, 2, 0);
+    auto* button = new QToolButton(panel);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFixedSize(width - 4, 48);
+    button->setFocusPolicy(Qt::StrongFocus);
+    layout->addWidget(button);
+    return button;
 }

@@ -8,6 +8,14 @@
 #include <QRadioButton>
 #include <QStringList>
 
+class QFrame;
+class QToolButton;
+
+// A toolbar button, glyph above caption, standing in a small panel of its own on `bar`
+// (the toolbar's frame); the panel is handed back through `panel`.
+QToolButton* NewPanelButton(QFrame* bar, QFrame*& panel, const QString& panelName, const QString& name,
+                            const QString& caption, const QString& hint, const QIcon& icon, int width = 52);
+
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
 public:

@@ -1,5 +1,7 @@
 #include "frm_BaseDBGrid.h"
 
+#include "Controls.h"
+
 #include "DbConnection.h"
 #include "Errors.h"
 #include "Query.h"
@@ -39,19 +41,7 @@ TfrmBaseDBGrid::TfrmBaseDBGrid(QWidget* parent) : QDialog(parent)
     bar->setSpacing(0);
     auto toolButton = [&](QFrame*& panel, QToolButton*& button, const char* panelName, const char* name,
                           const QString& caption, const QString& hint, QStyle::StandardPixmap icon, int width) {
-        panel = NewPanel(pnlButtons, panelName);
-        panel->setFixedWidth(width);
-        auto* l = new QHBoxLayout(panel);
-        l->setContentsMargins(2, 0, 2, 0);
-        button = new QToolButton(panel);
-        button->setObjectName(name);
-        button->setText(caption);
-        button->setToolTip(hint);
-        button->setIcon(style()->standardIcon(icon));
-        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setFixedSize(width - 4, 48);
-        button->setFocusPolicy(Qt::StrongFocus);
-        l->addWidget(button);
+        button = NewPanelButton(pnlButtons, panel, panelName, name, caption, hint, style()->standardIcon(icon), width);
         bar->addWidget(panel);
     };
     toolButton(pnlAdd, btnAdd, "pnlAdd", "btnAdd", "&Add", "Add Record", QStyle::SP_FileIcon, 52);
@@ -361,18 +351,8 @@ void TfrmBaseDBGrid::UpdateEditDeleteButtons()
 QToolButton* TfrmBaseDBGrid::AddToolButton(const QString& panelName, const QString& name, const QString& caption,
                                            const QString& hint, const QIcon& icon)
 {
-    auto* panel = NewPanel(pnlButtons, panelName);
-    panel->setFixedWidth(52);
-    auto* l = new QHBoxLayout(panel);
-    l->setContentsMargins(2, 0, 2, 0);
-    auto* button = new QToolButton(panel);
-    button->setObjectName(name);
-    button->setText(caption);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setFixedSize(48, 48);
-    l->addWidget(button);
+    QFrame* panel;
+    QToolButton* button = NewPanelButton(pnlButtons, panel, panelName, name, caption, hint, icon);
     auto* bar = static_cast<QHBoxLayout*>(pnlButtons->layout());
     bar->insertWidget(bar->indexOf(pnlRefresh) + 1, panel);
     return button;

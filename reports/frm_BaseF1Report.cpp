@@ -29,28 +29,14 @@ TfrmBaseF1Report::TfrmBaseF1Report(QWidget* parent) : QDialog(parent)
     bar->setContentsMargins(4, 4, 4, 4);
     bar->setSpacing(0);
     auto button = [&](QFrame*& panel, QToolButton*& b, const char* panelName, const char* name,
-                      const QString& caption, QStyle::StandardPixmap icon) {
-        panel = new QFrame(pnlButtons);
-        panel->setObjectName(panelName);
-        panel->setFixedWidth(52);
-        auto* l = new QHBoxLayout(panel);
-        l->setContentsMargins(2, 0, 2, 0);
-        b = new QToolButton(panel);
-        b->setObjectName(name);
-        b->setText(caption);
-        b->setIcon(style()->standardIcon(icon));
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setFixedSize(48, 48);
-        l->addWidget(b);
+                      const QString& caption, const QString& hint, QStyle::StandardPixmap icon) {
+        b = NewPanelButton(pnlButtons, panel, panelName, name, caption, hint, style()->standardIcon(icon));
     };
-    button(pnlSpool, btnSpool, "pnlSpool", "btnSpool", "Spool", QStyle::SP_MediaPlay);
-    button(pnlPrint, btnPrint, "pnlPrint", "btnPrint", "Print", QStyle::SP_FileDialogContentsView);
-    button(pnlSave, btnSave, "pnlSave", "btnSave", "Save", QStyle::SP_DialogSaveButton);
-    button(pnlClose, btnClose, "pnlClose", "btnClose", "&Close", QStyle::SP_DialogCloseButton);
-    btnSpool->setToolTip("Build the report");
-    btnPrint->setToolTip("Print the report");
-    btnSave->setToolTip("Save the report as an Excel workbook");
-    btnClose->setToolTip("Close Form");
+    button(pnlSpool, btnSpool, "pnlSpool", "btnSpool", "Spool", "Build the report", QStyle::SP_MediaPlay);
+    button(pnlPrint, btnPrint, "pnlPrint", "btnPrint", "Print", "Print the report", QStyle::SP_FileDialogContentsView);
+    button(pnlSave, btnSave, "pnlSave", "btnSave", "Save", "Save the report as an Excel workbook",
+           QStyle::SP_DialogSaveButton);
+    button(pnlClose, btnClose, "pnlClose", "btnClose", "&Close", "Close Form", QStyle::SP_DialogCloseButton);
     bar->addWidget(pnlSpool);
     bar->addWidget(pnlPrint);
     bar->addWidget(pnlSave);
