@@ -1,5 +1,7 @@
 #include "sql_DailyExpenses.h"
 
+#include "sql_Expense.h"
+
 #include "Formats.h"
 #include "sql_DailyTransaction.h"
 #include "tbl_Expense.h"
@@ -37,14 +39,7 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
 
     qryGetExpensesDescription = NewQuery(QStringLiteral("qryGetExpensesDescription"),
                                          QStringLiteral("SELECT * FROM EXPENSE ORDER BY EXPENSE_DESCRIPTION"));
-    {
-        TQuery& q = *qryGetExpensesDescription;
-        q.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
-        q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
-        q.AddField("EXPENSE_TYPE_ID", TFieldType::Integer).Titled("Type").Hidden();
-        q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
-        q.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
-    }
+    DeclareExpenseItemFields(*qryGetExpensesDescription);
 
     qryGetTransactionExpenses =
         NewQuery(QStringLiteral("qryGetTransactionExpenses"),

@@ -1,5 +1,7 @@
 #include "sql_DailySales.h"
 
+#include "sql_Sales.h"
+
 #include "Formats.h"
 #include "sql_DailyTransaction.h"
 #include "tbl_Sales.h"
@@ -37,13 +39,7 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
     qrySalesDescription = NewQuery(QStringLiteral("qrySalesDescription"),
                                    QStringLiteral("SELECT SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT FROM SALES "
                                                   "ORDER BY SALES_DESCRIPTION"));
-    {
-        TQuery& q = *qrySalesDescription;
-        q.AddField("SALES_ID", TFieldType::Smallint).Hidden();
-        q.AddField("SALES_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
-        q.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
-        q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
-    }
+    DeclareSalesItemFields(*qrySalesDescription);
 
     qryGetTransactionSales = NewQuery(QStringLiteral("qryGetTransactionSales"),
                                       QStringLiteral("SELECT PROFILE_ID, YYYY, MM, TRANSACTION_DATE, DAILY_SALES_ID, "

@@ -4,17 +4,21 @@
 
 TdmExpense* dmExpense = nullptr;
 
+void DeclareExpenseItemFields(TQuery& q)
+{
+    q.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
+    q.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
+    q.AddField("EXPENSE_TYPE_ID", TFieldType::Integer).Titled("Type").Hidden();
+    q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
+    q.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+}
+
 TdmExpense::TdmExpense(TDbConnection& connection, QObject* parent)
     : TDataModule(QStringLiteral("dmExpense"), connection, parent)
 {
     qryGetAllExpenses = NewQuery(QStringLiteral("qryGetAllExpenses"),
                                  QStringLiteral("SELECT * FROM EXPENSE ORDER BY EXPENSE_DESCRIPTION"));
-    TQuery& all = *qryGetAllExpenses;
-    all.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
-    all.AddField("EXPENSE_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
-    all.AddField("EXPENSE_TYPE_ID", TFieldType::Integer).Titled("Type").Hidden();
-    all.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
-    all.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+    DeclareExpenseItemFields(*qryGetAllExpenses);
     dsGetAllExpenses = NewDataSource(QStringLiteral("dsGetAllExpenses"), qryGetAllExpenses);
 
     qryGetExpenseDescription =

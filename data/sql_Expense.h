@@ -15,3 +15,6 @@ public:
 };
 
 extern TdmExpense* dmExpense;
+
+// The fields of an expense list ("SELECT * FROM EXPENSE ..."), as its grids show them.
+void DeclareExpenseItemFields(TQuery& query);

@@ -4,17 +4,21 @@
 
 TdmSales* dmSales = nullptr;
 
+void DeclareSalesItemFields(TQuery& q)
+{
+    q.AddField("SALES_ID", TFieldType::Smallint).Hidden();
+    q.AddField("SALES_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
+    q.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+    q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
+}
+
 TdmSales::TdmSales(TDbConnection& connection, QObject* parent)
     : TDataModule(QStringLiteral("dmSales"), connection, parent)
 {
     qryGetAllSales = NewQuery(QStringLiteral("qryGetAllSales"),
                               QStringLiteral("SELECT SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT FROM SALES "
                                              "ORDER BY SALES_DESCRIPTION"));
-    TQuery& all = *qryGetAllSales;
-    all.AddField("SALES_ID", TFieldType::Smallint).Hidden();
-    all.AddField("SALES_DESCRIPTION", TFieldType::String).Titled("Description").Wide(30).Sized(50);
-    all.AddField("AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
-    all.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(1);
+    DeclareSalesItemFields(*qryGetAllSales);
     dsGetAllSales = NewDataSource(QStringLiteral("dsGetAllSales"), qryGetAllSales);
 
     qryGetSalesDescription =

@@ -15,3 +15,7 @@ public:
 };
 
 extern TdmSales* dmSales;
+
+// The fields of an income item list (SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT), as its
+// grids show them.
+void DeclareSalesItemFields(TQuery& query);
