@@ -527,12 +527,11 @@ void TDataSet::Open()
     if (!m_filterText.isEmpty() && m_filter.empty())
         SetFilter(m_filterText);  // a filter set before the fields were known
     m_all = std::move(rows);
-    m_sortedBy.clear();
+    RowsChanged();
     RebuildView();
     m_current = m_view.empty() ? -1 : 0;
     m_eof = m_view.empty();
     m_bof = true;
-    RowsChanged();
     m_state = TDataSetState::Browse;
     emit ActiveChanged();
     emit StateChanged();
@@ -770,7 +769,7 @@ void TDataSet::Insert()
     m_all.insert(at, std::move(record));
     m_view.insert(m_view.begin() + pos, raw);
     m_insertRecord = raw;
-    m_sortedBy.clear();
+    RowsChanged();
     m_buffer = *raw;
     m_current = pos;
     m_eof = m_bof = false;
@@ -831,7 +830,7 @@ void TDataSet::Cancel()
         m_all.erase(std::find_if(m_all.begin(), m_all.end(),
                                  [&](const auto& p) { return p.get() == m_insertRecord; }));
         m_insertRecord = nullptr;
-        m_sortedBy.clear();
+        RowsChanged();
         m_current = m_savedCurrent;
         m_eof = m_savedEof;
         m_bof = m_savedBof;
@@ -1015,7 +1014,8 @@ void TDataSet::ApplyView()
 }
 
 namespace {
-int Compare(int64_t a, int64_t b)
+template <typename T>
+int Compare(T a, T b)
 {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
@@ -1040,7 +1040,7 @@ bool TDataSet::TermHolds(const TFilterTerm& term, const TRecord& record) const
     else if (v.IsInteger())
         cmp = term.fits ? Compare(v.Integer(), term.whole) : (term.literal.Integer() > 0 ? -1 : 1);
     else if (v.IsFloat())
-        cmp = v.Float() < double(term.literal.Integer()) ? -1 : (v.Float() > double(term.literal.Integer()) ? 1 : 0);
+        cmp = Compare(v.Float(), double(term.literal.Integer()));
     else
         cmp = f.ToString(v).compare(QString::number(term.literal.Integer()));
     switch (term.op) {

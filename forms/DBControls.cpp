@@ -145,9 +145,8 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new TDBGridModel
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         if (m_model->columnCount() != m_sizedColumns) {
             m_sizedColumns = m_model->columnCount();
-            m_sizePending = true;
             SizeColumns();
-            m_sizePending = !isVisible();
+            m_sizePending = !isVisible();  // sized again once the grid has its real width
         }
         FollowDataSet();
     });
@@ -189,15 +188,16 @@ void TDBGrid::SizeColumns()
     }
     for (size_t c = 0; c < widths.size(); ++c)
         setColumnWidth(int(c), widths[c]);
-    m_sizePending = false;
 }
 
 void TDBGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     // The first real size after the columns changed decides their widths.
-    if (m_sizePending && isVisible())
+    if (m_sizePending && isVisible()) {
         SizeColumns();
+        m_sizePending = false;
+    }
 }
 
 void TDBGrid::FollowDataSet()

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -214,27 +215,38 @@ void TfrmBaseDBGrid::ShowStored()
     }
 }
 
-void TfrmBaseDBGrid::btnDeleteClick()
+void TfrmBaseDBGrid::RunAsOneTransaction(const std::function<void()>& action, const std::function<void()>& recover)
 {
-    // The question comes before any change, so declining writes nothing.
-    const bool confirmed = dbGridNavigator->ConfirmDelete();
     TDbConnection* connection = Connection();
     std::optional<TTransaction> transaction;
     if (connection)
         transaction.emplace(*connection);
     try {
-        if (confirmed)
-            DataSet()->Delete();
-        AfterDelete();
+        action();
         if (transaction)
             transaction->Commit();
     } catch (...) {
         if (transaction)
             transaction->Rollback();
-        if (confirmed)
-            ShowStored();
+        recover();
         throw;
     }
+}
+
+void TfrmBaseDBGrid::btnDeleteClick()
+{
+    // The question comes before any change, so declining writes nothing.
+    const bool confirmed = dbGridNavigator->ConfirmDelete();
+    RunAsOneTransaction(
+        [&] {
+            if (confirmed)
+                DataSet()->Delete();
+            AfterDelete();
+        },
+        [&] {
+            if (confirmed)
+                ShowStored();
+        });
     RecordChanged();
 }
 
@@ -243,28 +255,21 @@ void TfrmBaseDBGrid::btnSaveClick()
     if (!ValidateRecord())
         return;
     // One save is one transaction: the row, the ids it drew and the totals it changed are
-    // stored together or not at all.
-    TDbConnection* connection = Connection();
-    std::optional<TTransaction> transaction;
-    if (connection)
-        transaction.emplace(*connection);
+    // stored together or not at all. A failed post leaves the row pending for correcting.
     bool posted = false;
-    try {
-        BeforeSave();
-        dbGridNavigator->Post();
-        posted = true;
-        RefreshData();
-        SetEditMode(false);
-        AfterSave();
-        if (transaction)
-            transaction->Commit();
-    } catch (...) {
-        if (transaction)
-            transaction->Rollback();
-        if (posted)
-            ShowStored();
-        throw;
-    }
+    RunAsOneTransaction(
+        [&] {
+            BeforeSave();
+            dbGridNavigator->Post();
+            posted = true;
+            RefreshData();
+            SetEditMode(false);
+            AfterSave();
+        },
+        [&] {
+            if (posted)
+                ShowStored();
+        });
     SetButtonsEnabled(true);
 }
 

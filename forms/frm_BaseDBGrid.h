@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
+#include <functional>
 
 class TDbConnection;
 
@@ -86,6 +87,9 @@ protected:
     TDbConnection* Connection() const;
 
 private:
+    // One user action, one transaction: committed when `action` completes; rolled back when
+    // an error leaves it, after which `recover` puts the screen right and the error goes on.
+    void RunAsOneTransaction(const std::function<void()>& action, const std::function<void()>& recover);
     void FocusChanged(QWidget* old, QWidget* now);
     void ShowStored();
     bool m_editMode = false;
