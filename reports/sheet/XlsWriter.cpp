@@ -356,14 +356,17 @@ void WriteRowBlock(TStream& s, TSheetContext& ctx, int firstRow, int lastRow, in
     flush();
 }
 
+// The start of a BIFF8 substream of the given type, as written by the build of Excel 97.
+void WriteBOF(TStream& stream, uint16_t type) {
+    TBytes b;
+    b.U16(0x0600); b.U16(type); b.U16(0x0DBB); b.U16(0x07CC); b.U32(0); b.U32(6);
+    stream.Record(rBOF, b);
+}
+
 QByteArray BuildSheet(TSheetContext& ctx) {
     const TWorkbook& book = ctx.Book;
     TStream s;
-    {
-        TBytes b;
-        b.U16(0x0600); b.U16(0x0010); b.U16(0x0DBB); b.U16(0x07CC); b.U32(0); b.U32(6);
-        s.Record(rBOF, b);
-    }
+    WriteBOF(s, 0x0010);  // worksheet
     s.RecordU16(rCALCMODE, 1);
     s.RecordU16(rCALCCOUNT, 100);
     s.RecordU16(rREFMODE, 1);
@@ -604,11 +607,7 @@ QByteArray BuildWorkbookStream(const TWorkbook& book) {
     }
 
     TStream g;
-    {
-        TBytes b;
-        b.U16(0x0600); b.U16(0x0005); b.U16(0x0DBB); b.U16(0x07CC); b.U32(0); b.U32(6);
-        g.Record(rBOF, b);
-    }
+    WriteBOF(g, 0x0005);  // workbook globals
     g.RecordU16(rINTERFACEHDR, 0x04B0);
     g.RecordU16(rMMS, 0);
     g.Record(rINTERFACEEND);
