@@ -4,7 +4,7 @@
 #include "frm_Expense.h"
 #include "frm_ExpenseType.h"
 #include "frm_Sales.h"
-#include "tbl_Application.h"
+#include "Help.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

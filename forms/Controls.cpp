@@ -1,6 +1,11 @@
 #include "Controls.h"
 
+#include "Errors.h"
 #include "Formats.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QSignalBlocker>
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -23,6 +28,54 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int c
         m_items << b;
     }
     connect(group, &QButtonGroup::idClicked, this, [this] { emit Click(); });
+    for (QRadioButton* b : std::as_const(m_items)) {
+        b->installEventFilter(this);
+        connect(b, &QRadioButton::toggled, this, &TRadioGroup::UpdateTabStop);
+    }
+    UpdateTabStop();
+}
+
+void TRadioGroup::UpdateTabStop()
+{
+    // One tab stop for the group, on the chosen item (the first when none is chosen); the
+    // others are reached with the arrow keys or the mouse.
+    const int stop = std::max(ItemIndex(), 0);
+    for (int i = 0; i < m_items.size(); ++i)
+        m_items[i]->setFocusPolicy(i == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void TRadioGroup::Choose(int index)
+{
+    if (index < 0 || index >= m_items.size())
+        return;
+    m_items[index]->setFocus(Qt::OtherFocusReason);
+    if (!m_items[index]->isChecked())
+        m_items[index]->click();  // a user's choice, so Click is sent
+}
+
+bool TRadioGroup::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* button = qobject_cast<QRadioButton*>(watched);
+    const int at = button ? int(m_items.indexOf(button)) : -1;
+    if (at < 0)
+        return QGroupBox::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const int n = int(m_items.size());
+        int to = -1;
+        switch (key->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Down: to = (at + 1) % n; break;
+        case Qt::Key_Left:
+        case Qt::Key_Up: to = (at + n - 1) % n; break;
+        default: return QGroupBox::eventFilter(watched, event);
+        }
+        if (key->modifiers() & ~Qt::KeypadModifier)
+            return QGroupBox::eventFilter(watched, event);
+        Choose(to);
+        return true;
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 int TRadioGroup::ItemIndex() const
@@ -55,11 +108,71 @@ TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent)
     setMinimumDate(QDate(1899, 12, 30));
     setMaximumDate(QDate(9999, 12, 31));
     ApplyFormat();
+    connect(this, &QDateEdit::dateChanged, this, [this] {
+        if (!m_settingByCode)
+            emit Change();
+    });
 }
 
 void TDatePicker::ApplyFormat()
 {
     setDisplayFormat(DatePatternToQt(FormatSettings().LongDateFormat));
+}
+
+void TDatePicker::SetDate(const QDate& date)
+{
+    m_settingByCode = true;
+    setDate(date);
+    m_settingByCode = false;
+}
+
+TItemCombo::TItemCombo(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, [this] { emit Change(); });
+}
+
+void TItemCombo::SetItems(const QStringList& ids, const QStringList& descriptions, const QStringList& leading)
+{
+    m_ids = ids;
+    m_descriptions = descriptions;
+    m_leading = int(leading.size());
+    const QSignalBlocker quiet(this);
+    clear();
+    addItems(leading);
+    addItems(descriptions);
+    setCurrentIndex(-1);
+}
+
+bool TItemCombo::HasItem() const
+{
+    const int at = currentIndex() - m_leading;
+    return at >= 0 && at < m_descriptions.size() && at < m_ids.size();
+}
+
+int TItemCombo::ItemId(const QString& what) const
+{
+    if (!HasItem())
+        throw EAbortMessage(QStringLiteral("Please choose %1 from the list.").arg(what));
+    // The first item of that description decides, when two share it.
+    const int first = int(m_descriptions.indexOf(currentText()));
+    bool ok = false;
+    const int id = m_ids.value(first < 0 ? currentIndex() - m_leading : first).toInt(&ok);
+    if (!ok)
+        throw EAbortMessage(QStringLiteral("Please choose %1 from the list.").arg(what));
+    return id;
+}
+
+void TItemCombo::SelectId(int id)
+{
+    const int at = int(m_ids.indexOf(QString::number(id)));
+    SetItemIndex(at < 0 ? -1 : at + m_leading);
+}
+
+void TItemCombo::SetItemIndex(int index)
+{
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(index >= 0 && index < count() ? index : -1);
 }
 
 TLeftCheckBox::TLeftCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent)

@@ -2,6 +2,7 @@
 // Small controls the screens share: a radio group with an item index, a date picker in the
 // long date format, and a check box with its text on the left.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QList>
@@ -16,6 +17,8 @@ class QToolButton;
 QToolButton* NewPanelButton(QFrame* bar, QFrame*& panel, const QString& panelName, const QString& name,
                             const QString& caption, const QString& hint, const QIcon& icon, int width = 52);
 
+// Keyboard use as on any desktop: Tab lands on the chosen item (the first when none is),
+// the arrow keys choose the next or previous item.
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
@@ -28,7 +31,12 @@ public:
 signals:
     void Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void Choose(int index);
+    void UpdateTabStop();
     QList<QRadioButton*> m_items;
 };
 
@@ -39,6 +47,43 @@ public:
     explicit TDatePicker(QWidget* parent = nullptr);
     // Takes up a changed long date format.
     void ApplyFormat();
+    // How code puts a date in: it does not count as the user's change.
+    void SetDate(const QDate& date);
+
+signals:
+    // The user changed the date (typing, arrows, the calendar); never a SetDate.
+    void Change();
+
+private:
+    bool m_settingByCode = false;
+};
+
+// A drop-down list of the items of a pick list (ids and descriptions in two parallel
+// lists): the user picks a description, the screen reads back its id.
+class TItemCombo : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TItemCombo(QWidget* parent = nullptr);
+    // The descriptions become the items; nothing is chosen afterwards. `leading` items
+    // (such as "ALL" in a filter) stand before them and have no id.
+    void SetItems(const QStringList& ids, const QStringList& descriptions, const QStringList& leading = {});
+    // The id of the chosen description, taken at that description's first position; an
+    // EAbortMessage asking to choose `what` when nothing or a leading item is chosen.
+    int ItemId(const QString& what) const;
+    bool HasItem() const;
+    // Chooses the item of an id (no item when the id is not in the list); not a Change.
+    void SelectId(int id);
+    // Chooses by position (-1 for none); not a Change.
+    void SetItemIndex(int index);
+
+signals:
+    // The user chose an item; never a SelectId or SetItemIndex.
+    void Change();
+
+private:
+    QStringList m_ids;
+    QStringList m_descriptions;
+    int m_leading = 0;
 };
 
 // "Use Date Filter?" [x]: the text stands left of the box.

@@ -2,11 +2,13 @@
 
 #include "Dialogs.h"
 #include "Errors.h"
+#include "Formats.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyle>
+#include <limits>
 
 namespace {
 bool IsNumeric(const TField& f)
@@ -19,6 +21,43 @@ bool IsNumeric(const TField& f)
     default: return false;
     }
 }
+QString LargestAmountText(const TField& f)
+{
+    const Money largest = -Money::FromScaled(std::numeric_limits<int64_t>::max());
+    return f.DisplayFormat.isEmpty() ? largest.ToString() : FormatMoney(f.DisplayFormat, largest);
+}
+
+// The decimals a mask shows: the digit places after its decimal point, in the first section.
+int MaskDecimals(const QString& mask)
+{
+    const QString first = mask.section(';', 0, 0);
+    const int dot = int(first.indexOf('.'));
+    if (dot < 0)
+        return 0;
+    int places = 0;
+    for (int i = dot + 1; i < first.size() && (first[i] == '0' || first[i] == '#'); ++i)
+        ++places;
+    return places;
+}
+
+// Typed text for an amount: no more decimals than the screens show, so every sum is
+// made of what the user can see.
+void CheckAmountText(const TField& f, const QString& text)
+{
+    if (f.DataType != TFieldType::Money || text.trimmed().isEmpty())
+        return;
+    const QString mask = f.DisplayFormat.isEmpty() ? Masks::Money : f.DisplayFormat;
+    const int places = std::min(MaskDecimals(mask), 4);
+    const Money value = f.ToMoney(f.Convert(text));
+    int64_t unit = 1;
+    for (int i = places; i < 4; ++i)
+        unit *= 10;
+    if (value.Scaled() % unit != 0)
+        throw EConvertError(QStringLiteral("'%1' is not a valid amount: amounts have at most %2 decimals.")
+                                .arg(text.trimmed())
+                                .arg(places));
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- TDBGridModel
@@ -142,9 +181,14 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new TDBGridModel
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("\u25B6")) + 10);
     verticalHeader()->setHighlightSections(false);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (!m_sizing)
+            m_userSized = true;
+    });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         if (m_model->columnCount() != m_sizedColumns) {
             m_sizedColumns = m_model->columnCount();
+            m_userSized = false;
             SizeColumns();
             m_sizePending = !isVisible();  // sized again once the grid has its real width
         }
@@ -169,7 +213,10 @@ void TDBGrid::SizeColumns()
     for (int c = 0; c < m_model->columnCount(); ++c) {
         TField* f = m_model->FieldAt(c);
         const int byTitle = f ? fontMetrics().horizontalAdvance(f->Label()) + 12 : 40;
-        const int byField = f ? f->Width() * charWidth + 8 : 40;
+        int byField = f ? f->Width() * charWidth + 8 : 40;
+        // An amount column is wide enough for the largest amount the field can hold.
+        if (f && f->DataType == TFieldType::Money)
+            byField = std::max(byField, fontMetrics().horizontalAdvance(LargestAmountText(*f)) + 12);
         widths.push_back(std::max(byField, byTitle));
         minimum.push_back(f && (f->DataType == TFieldType::String || f->DataType == TFieldType::Memo) ? byTitle
                                                                                                       : widths.back());
@@ -179,22 +226,39 @@ void TDBGrid::SizeColumns()
     // the user can still widen any of them.
     const int available = viewport()->width() > 50 ? viewport()->width() : width() - verticalHeader()->width() - 4;
     int spare = 0;
-    for (size_t c = 0; c < widths.size(); ++c)
+    std::vector<size_t> textColumns;  // the ones that give and take room
+    for (size_t c = 0; c < widths.size(); ++c) {
         spare += widths[c] - minimum[c];
+        if (widths[c] > minimum[c])
+            textColumns.push_back(c);
+    }
     if (total > available && spare > 0) {
         const double keep = std::max(0.0, 1.0 - double(total - available) / spare);
         for (size_t c = 0; c < widths.size(); ++c)
             widths[c] = minimum[c] + int((widths[c] - minimum[c]) * keep);
     }
+    // Room to spare goes to the text columns, so a wide window shows long descriptions whole.
+    int used = 0;
+    for (int w : widths)
+        used += w;
+    if (used < available && !textColumns.empty()) {
+        const int extra = (available - used) / int(textColumns.size());
+        for (size_t c : textColumns)
+            widths[c] += extra;
+    }
+    m_sizing = true;
     for (size_t c = 0; c < widths.size(); ++c)
         setColumnWidth(int(c), widths[c]);
+    m_sizing = false;
 }
 
 void TDBGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     // The first real size after the columns changed decides their widths.
-    if (m_sizePending && isVisible()) {
+    // The first real size after the columns changed decides their widths; later sizes
+    // refit them until the user sets a width himself.
+    if ((m_sizePending || !m_userSized) && isVisible()) {
         SizeColumns();
         m_sizePending = false;
     }
@@ -295,7 +359,11 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent)
     connect(m_buttons[nbFirst], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->First(); });
     connect(m_buttons[nbPrior], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->Prior(); });
     connect(m_buttons[nbNext], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->Next(); });
-    connect(m_buttons[nbLast], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->Last(); });
+    // Last lands on the last row as a click on it would, so Edit and Delete work on it.
+    connect(m_buttons[nbLast], &QToolButton::clicked, this, [this] {
+        if (TDataSet* ds = DataSet(); ds && ds->RecordCount() > 0)
+            ds->MoveTo(ds->RecordCount() - 1);
+    });
     UpdateButtons();
 }
 
@@ -318,10 +386,13 @@ void TDBNavigator::UpdateButtons()
     TDataSet* ds = DataSet();
     const bool browsing = ds && ds->Active() && !ds->IsEditing();
     const bool rows = browsing && !ds->IsEmpty();
-    m_buttons[nbFirst]->setEnabled(rows && !ds->Bof());
-    m_buttons[nbPrior]->setEnabled(rows && !ds->Bof());
-    m_buttons[nbNext]->setEnabled(rows && !ds->Eof());
-    m_buttons[nbLast]->setEnabled(rows && !ds->Eof());
+    // By position, so no button steps off the rows into end of data.
+    const int at = rows ? ds->CurrentIndex() : -1;
+    const bool offEnd = rows && ds->Eof();
+    m_buttons[nbFirst]->setEnabled(rows && (at > 0 || offEnd));
+    m_buttons[nbPrior]->setEnabled(rows && at > 0);
+    m_buttons[nbNext]->setEnabled(rows && !offEnd && at >= 0 && at < ds->RecordCount() - 1);
+    m_buttons[nbLast]->setEnabled(rows && (offEnd || at < ds->RecordCount() - 1));
 }
 
 void TDBNavigator::Insert()
@@ -419,15 +490,28 @@ void TFieldLink::Rebind()
     Show();
 }
 
+TValue TFieldLink::FieldValue() const
+{
+    try {
+        TField* f = Field();
+        return f && f->DataSet()->Active() ? f->Value() : TValue();
+    } catch (const std::exception&) {
+        return TValue();
+    }
+}
+
 void TFieldLink::Show()
 {
     if (m_showing)
         return;
     m_showing = true;
-    // Typing in progress is kept while the row is being edited.
-    if (!(Editing() && Modified)) {
+    // Typing in progress is kept while the row is being edited, unless the program has
+    // put another value into the field since: the latest value is the one shown and stored.
+    const TValue value = FieldValue();
+    if (!(Editing() && Modified) || !(value == m_shownValue)) {
         m_show();
         Modified = false;
+        m_shownValue = value;
     }
     m_showing = false;
 }
@@ -436,7 +520,11 @@ void TFieldLink::Show()
 
 TDBEdit::TDBEdit(QWidget* parent)
     : QLineEdit(parent),
-      m_link(this, [this] { ShowField(); }, [this](TField& f) { f.SetAsString(text()); })
+      m_link(this, [this] { ShowField(); },
+             [this](TField& f) {
+                 CheckAmountText(f, text());
+                 f.SetAsString(text());
+             })
 {
     connect(this, &QLineEdit::textEdited, this, [this] { m_link.Modified = true; });
 }
@@ -454,6 +542,7 @@ void TDBEdit::ShowField()
         }
     }
     setText(shown);
+    setCursorPosition(0);  // a long text shows from its start
     if (f && f->DataType == TFieldType::String && f->Size > 0)
         setMaxLength(f->Size);
     setReadOnly(!editing || (f && f->FieldKind != TFieldKind::Data));

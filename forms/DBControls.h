@@ -65,6 +65,8 @@ private:
     TDBGridModel* m_model;
     bool m_following = false;
     bool m_sizePending = false;
+    bool m_sizing = false;     // while the grid sets widths itself
+    bool m_userSized = false;  // the user set a column's width
     int m_sizedColumns = -1;  // columns are sized again only when the set of columns changes
 };
 
@@ -112,6 +114,7 @@ public:
 private:
     void Rebind();
     void Show();
+    TValue FieldValue() const;
     std::function<void()> m_show;
     std::function<void(TField&)> m_write;
     QPointer<TDataSource> m_source;
@@ -119,6 +122,7 @@ private:
     QString m_fieldName;
     int m_handler = 0;
     bool m_showing = false;
+    TValue m_shownValue;  // the field's value when the control last showed it
 };
 
 // A line edit bound to one field: the display format while browsing, the edit format

@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -79,41 +82,88 @@ QString QtNameFilter(const QString& filter)
     return filters.join(QStringLiteral(";;"));
 }
 
+std::unique_ptr<QMessageBox> NewMessageBox(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons,
+                                           QWidget* parent)
+{
+    auto box = std::make_unique<QMessageBox>(IconOf(type), MessageDlgCaption(type), text, QMessageBox::NoButton,
+                                             parent);
+    // Database and file messages may hold '<' and must show as written.
+    box->setTextFormat(Qt::PlainText);
+    QPushButton* ok = box->addButton(QMessageBox::Ok);
+    box->setDefaultButton(ok);
+    if (buttons == mbOKCancel)
+        box->setEscapeButton(box->addButton(QMessageBox::Cancel));
+    else
+        box->setEscapeButton(ok);
+    // A short text ("No data") would make a box too narrow for its own title; the message
+    // box sizes itself from its layout, so the width goes in there.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        const int width = MinimumMessageBoxWidth(*box);
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0,
+                      1, grid->columnCount());
+    }
+    return box;
+}
+
+int MinimumMessageBoxWidth(const QWidget& box)
+{
+    // Room for the title and the title bar's own buttons, whatever the window manager.
+    return std::max(280, box.fontMetrics().horizontalAdvance(box.windowTitle()) * 2 + 160);
+}
+
 int TStandardDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
-    QMessageBox box(IconOf(type), MessageDlgCaption(type), text, QMessageBox::NoButton,
-                    ActiveWindow());
-    // Database and file messages may hold '<' and must show as written.
-    box.setTextFormat(Qt::PlainText);
-    QPushButton* ok = box.addButton(QMessageBox::Ok);
-    box.setDefaultButton(ok);
-    if (buttons == mbOKCancel)
-        box.setEscapeButton(box.addButton(QMessageBox::Cancel));
-    else
-        box.setEscapeButton(ok);
-    box.exec();
-    return box.clickedButton() == ok ? mrOk : mrCancel;
+    const std::unique_ptr<QMessageBox> box = NewMessageBox(text, type, buttons, ActiveWindow());
+    QAbstractButton* ok = box->defaultButton();
+    box->exec();
+    return box->clickedButton() == ok ? mrOk : mrCancel;
+}
+
+TSaveDialogSetup SaveDialogSetup(const QString& caption, const QString& proposedName, const QString& filter,
+                                 const QString& defaultExt)
+{
+    TSaveDialogSetup setup;
+    setup.Caption = caption;
+    const QString nameFilter = QtNameFilter(filter);
+    if (!nameFilter.isEmpty())
+        setup.NameFilters = nameFilter.split(QStringLiteral(";;"));
+    setup.DefaultSuffix = defaultExt;
+    while (setup.DefaultSuffix.startsWith('.'))
+        setup.DefaultSuffix.remove(0, 1);
+    setup.ProposedName = proposedName;
+    return setup;
+}
+
+void ConfigureSaveDialog(QFileDialog& dialog, const TSaveDialogSetup& setup)
+{
+    dialog.setWindowTitle(setup.Caption);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!setup.NameFilters.isEmpty())
+        dialog.setNameFilters(setup.NameFilters);
+    dialog.setDefaultSuffix(setup.DefaultSuffix);
+    if (!setup.ProposedName.isEmpty())
+        dialog.selectFile(setup.ProposedName);
+}
+
+QString WithDefaultSuffix(const QString& path, const QString& suffix)
+{
+    if (path.isEmpty() || suffix.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + '.' + suffix;
 }
 
 QString TStandardDialogs::SaveFileName(QWidget* parent, const QString& caption,
                                        const QString& proposedName, const QString& filter,
                                        const QString& defaultExt)
 {
-    QFileDialog dialog(parent ? parent : ActiveWindow(), caption);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    const QString nameFilter = QtNameFilter(filter);
-    if (!nameFilter.isEmpty())
-        dialog.setNameFilters(nameFilter.split(QStringLiteral(";;")));
-    QString suffix = defaultExt;
-    while (suffix.startsWith('.'))
-        suffix.remove(0, 1);
-    dialog.setDefaultSuffix(suffix);
-    if (!proposedName.isEmpty())
-        dialog.selectFile(proposedName);
+    const TSaveDialogSetup setup = SaveDialogSetup(caption, proposedName, filter, defaultExt);
+    QFileDialog dialog(parent ? parent : ActiveWindow());
+    ConfigureSaveDialog(dialog, setup);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles().value(0);
+    // Not every platform's dialog adds the suffix itself.
+    return WithDefaultSuffix(dialog.selectedFiles().value(0), setup.DefaultSuffix);
 }
 
 bool TStandardDialogs::ChoosePrinter(QPrinter& printer, QWidget* parent)

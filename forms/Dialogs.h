@@ -6,8 +6,11 @@
 // This header stays free of widget headers on purpose: test support code that has no
 // widgets can implement the interface.
 #include <QString>
+#include <QStringList>
 #include <memory>
 
+class QFileDialog;
+class QMessageBox;
 class QPrinter;
 class QWidget;
 
@@ -65,6 +68,27 @@ public:
                          const QString& filter, const QString& defaultExt) override;
     bool ChoosePrinter(QPrinter& printer, QWidget* parent) override;
 };
+
+// What the save-file dialog is set up with: the caption, Qt name filters, the suffix added
+// to a name typed without one (no leading dot) and the name proposed.
+struct TSaveDialogSetup {
+    QString Caption;
+    QStringList NameFilters;
+    QString DefaultSuffix;
+    QString ProposedName;
+};
+TSaveDialogSetup SaveDialogSetup(const QString& caption, const QString& proposedName, const QString& filter,
+                                 const QString& defaultExt);
+void ConfigureSaveDialog(QFileDialog& dialog, const TSaveDialogSetup& setup);
+// The chosen path with the suffix added when its name has none.
+QString WithDefaultSuffix(const QString& path, const QString& suffix);
+
+// The message box MessageDlg shows, built but not shown; the first button is OK (the
+// default), the second Cancel when asked for.
+std::unique_ptr<QMessageBox> NewMessageBox(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons,
+                                           QWidget* parent = nullptr);
+// The least width of a message box, so that its title is never cut short.
+int MinimumMessageBoxWidth(const QWidget& box);
 
 // "Excel|*.xls|Text|*.txt;*.csv" as Qt name filters: "Excel (*.xls);;Text (*.txt *.csv)".
 // A description without a pattern at the end is dropped.

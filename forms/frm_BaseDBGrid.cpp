@@ -6,12 +6,21 @@
 #include "Errors.h"
 #include "Query.h"
 
+#include "Dialogs.h"
+#include "Help.h"
+
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QShortcut>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QScopeGuard>
 #include <functional>
 #include <optional>
 
@@ -96,8 +105,9 @@ TfrmBaseDBGrid::TfrmBaseDBGrid(QWidget* parent) : QDialog(parent)
     recordLayout->addWidget(pnlRecordButtons);
     Splitter1->addWidget(pnldbGrid);
     Splitter1->addWidget(pnlRecord);
-    Splitter1->setStretchFactor(0, 0);
-    Splitter1->setStretchFactor(1, 1);
+    // A bigger window gives the list more room; the entry fields need no more than they have.
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
     Splitter1->setSizes({345, 355});
     main->addWidget(Splitter1, 1);
 
@@ -112,6 +122,8 @@ TfrmBaseDBGrid::TfrmBaseDBGrid(QWidget* parent) : QDialog(parent)
     connect(dbGridBrowser, &TDBGrid::KeyUp, this, [this] { dbGridBrowserKeyUp(); });
     connect(dbGridBrowser, &TDBGrid::MouseUp, this, [this] { dbGridBrowserMouseUp(); });
     connect(qApp, &QApplication::focusChanged, this, &TfrmBaseDBGrid::FocusChanged);
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { ShowHelpTopic(HelpTopic()); });
 
     pnlRecordButtons->hide();
     pnlRecord->setEnabled(false);
@@ -130,6 +142,68 @@ TfrmBaseDBGrid::~TfrmBaseDBGrid()
 void TfrmBaseDBGrid::FormCreate()
 {
     dbGridNavigator->SetDataSource(dbGridBrowser->DataSource());
+    if (TDataSource* source = dbGridBrowser->DataSource()) {
+        // The navigator, a filter or a locate move the row without the grid's events.
+        connect(source, &TDataSource::Scrolled, this, &TfrmBaseDBGrid::DataSetScrolled, Qt::UniqueConnection);
+        connect(source, &TDataSource::DataSetChanged, this, &TfrmBaseDBGrid::DataSetScrolled, Qt::UniqueConnection);
+    }
+    WatchRecordControls();
+}
+
+void TfrmBaseDBGrid::WatchRecordControls()
+{
+    // What counts as the user changing the record: typing, choosing, clicking. Values the
+    // screen puts in itself do not count.
+    auto modified = [this] {
+        if (m_editMode)
+            m_recordModified = true;
+    };
+    for (QWidget* w : pnlRecord->findChildren<QWidget*>()) {
+        if (pnlRecordButtons->isAncestorOf(w))
+            continue;
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            connect(edit, &QLineEdit::textEdited, this, modified);
+        else if (auto* combo = qobject_cast<QComboBox*>(w))
+            connect(combo, &QComboBox::activated, this, modified);
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            connect(button, &QAbstractButton::clicked, this, modified);
+        else if (auto* picker = qobject_cast<TDatePicker*>(w))
+            connect(picker, &TDatePicker::Change, this, modified);
+        else if (auto* memo = qobject_cast<QPlainTextEdit*>(w))
+            connect(memo, &QPlainTextEdit::textChanged, this, [this, memo, modified] {
+                if (memo->hasFocus())
+                    modified();
+            });
+    }
+}
+
+QString TfrmBaseDBGrid::HelpTopic() const
+{
+    return QStringLiteral("Main Menu");
+}
+
+bool TfrmBaseDBGrid::HasCurrentRow() const
+{
+    TDataSet* ds = DataSet();
+    return ds && ds->Active() && !ds->IsEmpty() && !ds->Eof() && ds->CurrentIndex() >= 0
+           && ds->CurrentIndex() < ds->RecordCount();
+}
+
+void TfrmBaseDBGrid::DataSetScrolled()
+{
+    TDataSet* ds = DataSet();
+    if (m_quiet > 0 || !m_shown || !ds || ds->IsEditing())
+        return;
+    ShowRecord();
+}
+
+void TfrmBaseDBGrid::ShowRecord()
+{
+    RecordChanged();
+    for (QLineEdit* edit : pnlRecord->findChildren<QLineEdit*>()) {
+        if (!edit->hasFocus() && !qobject_cast<QAbstractSpinBox*>(edit->parentWidget()))
+            edit->setCursorPosition(0);
+    }
 }
 
 TDataSet* TfrmBaseDBGrid::DataSet() const
@@ -157,17 +231,21 @@ void TfrmBaseDBGrid::showEvent(QShowEvent* event)
 
 void TfrmBaseDBGrid::FormShow()
 {
-    BeforeOpen();
-    TDataSet* ds = DataSet();
-    if (ds) {
-        ds->Open();
-        if (PositionAtEnd() && ds->RecordCount() > 1) {
-            ds->Last();
-            ds->Prior();
-            ds->Next();
+    {
+        ++m_quiet;
+        const auto loud = qScopeGuard([this] { --m_quiet; });
+        BeforeOpen();
+        TDataSet* ds = DataSet();
+        if (ds) {
+            ds->Open();
+            if (PositionAtEnd() && ds->RecordCount() > 1) {
+                ds->Last();
+                ds->Prior();
+                ds->Next();
+            }
         }
     }
-    RecordChanged();
+    ShowRecord();
     SetEditMode(false);
     UpdateEditDeleteButtons();
 }
@@ -175,28 +253,85 @@ void TfrmBaseDBGrid::FormShow()
 void TfrmBaseDBGrid::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && m_editMode) {
-        if (btnCancel->isVisible() && btnCancel->isEnabled())
-            btnCancelClick();
         event->accept();
+        if (btnCancel->isVisible() && btnCancel->isEnabled() && MayDiscardChanges())
+            btnCancelClick();
         return;
     }
+    // Enter on a focused button presses that button, as everywhere on the desktop; in an
+    // entry field it presses OK, the default button.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+        if (button && (qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button))
+            && button->isEnabled() && button->window() == this) {
+            event->accept();
+            button->click();
+            return;
+        }
+    }
     QDialog::keyPressEvent(event);
+}
+
+bool TfrmBaseDBGrid::MayDiscardChanges()
+{
+    if (!m_editMode || !m_recordModified)
+        return true;
+    return Dialogs().MessageDlg(QStringLiteral("Discard the changes to this record?"), mtConfirmation, mbOKCancel)
+           == mrOk;
+}
+
+void TfrmBaseDBGrid::done(int result)
+{
+    if (m_editMode) {
+        if (!MayDiscardChanges())
+            return;  // the user goes on editing
+        btnCancelClick();
+    }
+    FormClose();
+    QDialog::done(result);
+}
+
+void TfrmBaseDBGrid::AbandonEdit()
+{
+    try {
+        if (TDataSet* ds = DataSet(); ds && ds->IsEditing())
+            ds->Cancel();
+    } catch (...) {
+    }
+    SetEditMode(false);
+    SetButtonsEnabled(true);
 }
 
 void TfrmBaseDBGrid::btnAddClick()
 {
     btnAdd->setFocus();
+    m_recordModified = false;
     SetEditMode(true);
-    BeforeAdd();
-    dbGridNavigator->Insert();
+    try {
+        BeforeAdd();
+        dbGridNavigator->Insert();
+    } catch (...) {
+        AbandonEdit();
+        throw;
+    }
     SetButtonsEnabled(false);
 }
 
 void TfrmBaseDBGrid::btnEditClick()
 {
+    if (!HasCurrentRow()) {
+        UpdateEditDeleteButtons();
+        throw EAbortMessage(QStringLiteral("There is no record to edit. Choose one in the list first."));
+    }
     btnEdit->setFocus();
+    m_recordModified = false;
     SetEditMode(true);
-    dbGridNavigator->Edit();
+    try {
+        dbGridNavigator->Edit();
+    } catch (...) {
+        AbandonEdit();
+        throw;
+    }
     SetButtonsEnabled(false);
 }
 
@@ -209,7 +344,7 @@ void TfrmBaseDBGrid::ShowStored()
         RefreshData();
         SetEditMode(false);
         SetButtonsEnabled(true);
-        RecordChanged();
+        ShowRecord();
     } catch (...) {
         // The first error is the one the user needs to see.
     }
@@ -236,18 +371,24 @@ void TfrmBaseDBGrid::RunAsOneTransaction(const std::function<void()>& action, co
 void TfrmBaseDBGrid::btnDeleteClick()
 {
     // The question comes before any change, so declining writes nothing.
+    if (!HasCurrentRow()) {
+        UpdateEditDeleteButtons();
+        throw EAbortMessage(QStringLiteral("There is no record to delete."));
+    }
     const bool confirmed = dbGridNavigator->ConfirmDelete();
     RunAsOneTransaction(
         [&] {
-            if (confirmed)
+            if (confirmed) {
+                BeforeDelete();
                 DataSet()->Delete();
+            }
             AfterDelete();
         },
         [&] {
             if (confirmed)
                 ShowStored();
         });
-    RecordChanged();
+    ShowRecord();
 }
 
 void TfrmBaseDBGrid::btnSaveClick()
@@ -277,7 +418,7 @@ void TfrmBaseDBGrid::btnCancelClick()
 {
     dbGridNavigator->Cancel();
     SetEditMode(false);
-    RecordChanged();
+    ShowRecord();
     SetButtonsEnabled(true);
 }
 
@@ -303,13 +444,19 @@ void TfrmBaseDBGrid::btnRefreshClick()
 
 void TfrmBaseDBGrid::RefreshData()
 {
-    BeforeRefresh();
-    if (TDataSet* ds = DataSet()) {
-        ds->Close();
-        ds->Open();
+    {
+        ++m_quiet;
+        const auto loud = qScopeGuard([this] { --m_quiet; });
+        BeforeRefresh();
+        if (TDataSet* ds = DataSet()) {
+            ds->Close();
+            ds->Open();
+        }
+        AfterRefresh();
     }
-    AfterRefresh();
     UpdateEditDeleteButtons();
+    if (TDataSet* ds = DataSet(); m_shown && ds && !ds->IsEditing())
+        ShowRecord();
 }
 
 void TfrmBaseDBGrid::dbGridBrowserDblClick()
@@ -343,12 +490,14 @@ void TfrmBaseDBGrid::SetButtonsEnabled(bool enabled)
             grid->setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
         }
     }
+    // Edit and Delete only where there is a row to work on.
+    if (enabled)
+        UpdateEditDeleteButtons();
 }
 
 void TfrmBaseDBGrid::UpdateEditDeleteButtons()
 {
-    TDataSet* ds = DataSet();
-    const bool row = ds && ds->Active() && !ds->Eof();
+    const bool row = HasCurrentRow();
     btnEdit->setEnabled(row);
     btnDelete->setEnabled(row);
 }

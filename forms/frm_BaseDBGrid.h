@@ -50,12 +50,24 @@ public:
     virtual void btnRefreshClick();
     virtual void pnlRecordExit();
     virtual void dbGridBrowserDblClick();
-    virtual void dbGridBrowserKeyUp() { RecordChanged(); }
-    virtual void dbGridBrowserMouseUp() { RecordChanged(); }
+    virtual void dbGridBrowserKeyUp() { ShowRecord(); }
+    virtual void dbGridBrowserMouseUp() { ShowRecord(); }
 
     void SetEditMode(bool editing);
+    bool EditMode() const { return m_editMode; }
     void SetButtonsEnabled(bool enabled);
     void UpdateEditDeleteButtons();
+    // RecordChanged, then long texts shown from their start. Runs on every change of the
+    // current row, whatever moved it, so the panel never shows another row than the grid.
+    void ShowRecord();
+    // Whether the dataset has a row the record panel shows and Edit and Delete work on.
+    bool HasCurrentRow() const;
+    // Set once the user typed, chose or clicked something in the record panel since Add or
+    // Edit; leaving then asks before the changes are thrown away.
+    bool RecordModified() const { return m_recordModified; }
+
+    // The help topic F1 opens on this screen.
+    virtual QString HelpTopic() const;
 
     // Adds a button to the toolbar after Refresh, in a small panel like the others.
     QToolButton* AddToolButton(const QString& panelName, const QString& name, const QString& caption,
@@ -78,10 +90,22 @@ protected:
     virtual void RefreshData();
     virtual void BeforeRefresh() {}
     virtual void AfterRefresh() {}
+    // Delete, once the user confirmed and before the row goes: it is still current, so a
+    // screen takes here what its AfterDelete needs (a line's day, say).
+    virtual void BeforeDelete() {}
+    // Every way of closing the screen (Close, the close box, Esc) runs this once the
+    // record panel holds nothing pending; screens keep here what they remember on close.
+    virtual void FormClose() {}
 
     virtual void FormShow();
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+public:
+    // All closing ends here: the close box and Close reach it through reject().
+    void done(int result) override;
+
+protected:
 
     // The connection a save or delete runs its one transaction on.
     TDbConnection* Connection() const;
@@ -92,6 +116,14 @@ private:
     void RunAsOneTransaction(const std::function<void()>& action, const std::function<void()>& recover);
     void FocusChanged(QWidget* old, QWidget* now);
     void ShowStored();
+    void DataSetScrolled();
+    // Back to browsing after Add or Edit could not start.
+    void AbandonEdit();
+    void WatchRecordControls();
+    // Asks before typed changes are thrown away; true when the screen may leave edit mode.
+    bool MayDiscardChanges();
     bool m_editMode = false;
     bool m_shown = false;
+    bool m_recordModified = false;
+    int m_quiet = 0;  // while the screen itself moves the dataset (show, refresh)
 };

@@ -31,7 +31,7 @@ TfrmExpense::TfrmExpense(QWidget* parent) : TfrmBaseDBGrid(parent)
     // Every expense belongs to type 1; the choice of type stays out of sight.
     lblExpenseType = new QLabel("Expense Type:", RecordArea);
     lblExpenseType->setObjectName("lblExpenseType");
-    cbExpenseType = new QComboBox(RecordArea);
+    cbExpenseType = new TItemCombo(RecordArea);
     cbExpenseType->setObjectName("cbExpenseType");
     spdbtnExpenseType = new QToolButton(RecordArea);
     spdbtnExpenseType->setObjectName("spdbtnExpenseType");
@@ -63,8 +63,7 @@ void TfrmExpense::FillExpenseTypes()
     ExpenseTypeIDs.clear();
     ExpenseTypeDescriptions.clear();
     GetExpenseTypeList(ExpenseTypeIDs, ExpenseTypeDescriptions);
-    cbExpenseType->clear();
-    cbExpenseType->addItems(ExpenseTypeDescriptions);
+    cbExpenseType->SetItems(ExpenseTypeIDs, ExpenseTypeDescriptions);
 }
 
 void TfrmExpense::FormShow()
@@ -133,5 +132,5 @@ void TfrmExpense::spdbtnExpenseTypeClick()
         id = types->CurrentExpenseTypeID;
     }
     FillExpenseTypes();
-    cbExpenseType->setCurrentIndex(ExpenseTypeIDs.indexOf(QString::number(id)));
+    cbExpenseType->SelectId(id);
 }

@@ -20,7 +20,7 @@ public:
     TDBEdit* edExpense;
     TRadioGroup* rgTaxable;
     QLabel* lblExpenseType;
-    QComboBox* cbExpenseType;
+    TItemCombo* cbExpenseType;
     QToolButton* spdbtnExpenseType;
 
     // The expense last shown in the record panel, which the opener reads after closing.

@@ -3,7 +3,7 @@
 #include "HelpViewer.h"
 #include "ScriptedDialogs.h"
 #include "ZorpApplication.h"
-#include "tbl_Application.h"
+#include "Help.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "MainMenu.h"
 #include "ScriptedDialogs.h"
 #include "ZorpApplication.h"
-#include "tbl_Application.h"
+#include "Help.h"
 
 #include <QAction>
 #include <QLabel>

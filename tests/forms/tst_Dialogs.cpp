@@ -151,35 +151,84 @@ private slots:
             QCOMPARE(seenButtons, QList<QMessageBox::StandardButton>({QMessageBox::Ok, QMessageBox::Cancel}));
     }
 
-    void saveDialogProposesNameAndAddsExtension()
+    void saveDialogSetup_data()
     {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QString title, typed, suffix;
-        QStringList filters;
-        bool saving = false;
-        WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-            title = dialog->windowTitle();
-            filters = dialog->nameFilters();
-            suffix = dialog->defaultSuffix();
-            saving = dialog->acceptMode() == QFileDialog::AcceptSave;
-            if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                typed = edit->text();
-            dialog->selectFile(dir.filePath(QStringLiteral("January")));
-            auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-            QVERIFY(buttons);
-            buttons->button(QDialogButtonBox::Save)->click();
-        });
-        TStandardDialogs dialogs;
-        const QString chosen = dialogs.SaveFileName(nullptr, QStringLiteral("Save Report"),
-                                                    QStringLiteral("ExpenseReport"),
-                                                    QStringLiteral("Excel|*.xls"), QStringLiteral("xls"));
-        QCOMPARE(chosen, dir.filePath(QStringLiteral("January.xls")));
-        QCOMPARE(title, QStringLiteral("Save Report"));
-        QCOMPARE(filters, QStringList{QStringLiteral("Excel (*.xls)")});
-        QCOMPARE(suffix, QStringLiteral("xls"));
-        QCOMPARE(typed, QStringLiteral("ExpenseReport"));
-        QVERIFY(saving);
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("defaultExt");
+        QTest::addColumn<QStringList>("nameFilters");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("report") << "Excel|*.xls" << "xls" << QStringList{"Excel (*.xls)"} << "xls";
+        QTest::newRow("dotted extension") << "Excel|*.xls" << ".xls" << QStringList{"Excel (*.xls)"} << "xls";
+        QTest::newRow("two filters") << "Excel|*.xls|Text|*.txt;*.csv" << "xls"
+                                     << QStringList{"Excel (*.xls)", "Text (*.txt *.csv)"} << "xls";
+        QTest::newRow("no filter") << "" << "" << QStringList{} << "";
+    }
+
+    void saveDialogSetup()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, defaultExt);
+        QFETCH(QStringList, nameFilters);
+        QFETCH(QString, suffix);
+        const TSaveDialogSetup setup =
+            SaveDialogSetup(QStringLiteral("Save Report"), QStringLiteral("ExpenseReport"), filter, defaultExt);
+        QCOMPARE(setup.Caption, QStringLiteral("Save Report"));
+        QCOMPARE(setup.ProposedName, QStringLiteral("ExpenseReport"));
+        QCOMPARE(setup.NameFilters, nameFilters);
+        QCOMPARE(setup.DefaultSuffix, suffix);
+
+        // The real dialog takes the setup, read back through its public interface only.
+        QFileDialog dialog;
+        ConfigureSaveDialog(dialog, setup);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Save Report"));
+        QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog.fileMode(), QFileDialog::AnyFile);
+        QCOMPARE(dialog.defaultSuffix(), suffix);
+        if (!nameFilters.isEmpty())
+            QCOMPARE(dialog.nameFilters(), nameFilters);
+    }
+
+    void defaultSuffixAddedToABareName_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("bare name") << "/books/January" << "xls" << "/books/January.xls";
+        QTest::newRow("has the suffix") << "/books/January.xls" << "xls" << "/books/January.xls";
+        QTest::newRow("other suffix kept") << "/books/January.txt" << "xls" << "/books/January.txt";
+        QTest::newRow("dot in the folder") << "/my.books/January" << "xls" << "/my.books/January.xls";
+        QTest::newRow("cancelled") << "" << "xls" << "";
+        QTest::newRow("no suffix asked") << "/books/January" << "" << "/books/January";
+    }
+
+    void defaultSuffixAddedToABareName()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, suffix);
+        QFETCH(QString, expected);
+        QCOMPARE(WithDefaultSuffix(chosen, suffix), expected);
+    }
+
+    void shortMessageKeepsItsTitle_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("type");
+        QTest::newRow("no data") << "No data" << int(mtError);
+        QTest::newRow("confirm") << "Delete record?" << int(mtConfirmation);
+        QTest::newRow("information") << "OK" << int(mtInformation);
+    }
+
+    void shortMessageKeepsItsTitle()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, type);
+        const auto box = NewMessageBox(text, TMsgDlgType(type), mbOK);
+        box->show();
+        QCOMPARE(box->windowTitle(), MessageDlgCaption(TMsgDlgType(type)));
+        QVERIFY2(box->width() >= MinimumMessageBoxWidth(*box),
+                 qPrintable(QStringLiteral("%1 < %2").arg(box->width()).arg(MinimumMessageBoxWidth(*box))));
+        QVERIFY(MinimumMessageBoxWidth(*box) > box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100);
+        box->hide();
     }
 
     void cancelledSaveDialogGivesEmptyName()

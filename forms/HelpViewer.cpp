@@ -1,9 +1,10 @@
 #include "HelpViewer.h"
 
-#include "MainMenu.h"
-#include "tbl_Application.h"
+#include "Help.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
+#include <QMainWindow>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPointer>
@@ -100,11 +101,33 @@ TfrmHelpViewer* HelpViewer()
     return theViewer;
 }
 
+namespace {
+
+// The window help belongs to: the screen the user is held in when one is modal (a window
+// outside it would be blocked until that screen closed), otherwise the main window.
+QWidget* HelpOwner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(w))
+            return w;
+    return nullptr;
+}
+
+}  // namespace
+
 TfrmHelpViewer& EnsureHelpViewer()
 {
+    QWidget* owner = HelpOwner();
     if (!theViewer) {
-        // A child window of the main window stays in front of it and goes when it goes.
-        theViewer = new TfrmHelpViewer(frmMainMenu);
+        // A child window of its owner stays in front of it and goes when it goes.
+        theViewer = new TfrmHelpViewer(owner);
+    } else if (owner && owner != theViewer && !theViewer->isAncestorOf(owner) && theViewer->parentWidget() != owner) {
+        // Moves to the window that now asks, keeping its place on the screen.
+        const QPoint at = theViewer->pos();
+        theViewer->setParent(owner, theViewer->windowFlags());
+        theViewer->move(at);
     }
     return *theViewer;
 }

@@ -1,4 +1,4 @@
-#include "tbl_Application.h"
+#include "Help.h"
 
 #include "HelpFile.h"
 #include "HelpViewer.h"
