@@ -4,6 +4,7 @@
 #include "frm_Expense.h"
 #include "frm_ExpenseType.h"
 #include "frm_Sales.h"
+#include "ErrorHandler.h"
 #include "Help.h"
 
 #include <QCloseEvent>
@@ -93,10 +94,10 @@ QFrame* TfrmMainMenu::CreateInfoPanel()
 
     lblWebAddress = new TLinkLabel(Maker::WebAddress);
     lblWebAddress->setObjectName(QStringLiteral("lblWebAddress"));
-    connect(lblWebAddress, &TLinkLabel::clicked, this, &TfrmMainMenu::lblWebAddressClick);
+    connect(lblWebAddress, &TLinkLabel::clicked, this, Guarded([this] { lblWebAddressClick(); }));
     lblEmailAddress = new TLinkLabel(Maker::EmailAddress);
     lblEmailAddress->setObjectName(QStringLiteral("lblEmailAddress"));
-    connect(lblEmailAddress, &TLinkLabel::clicked, this, &TfrmMainMenu::lblEmailAddressClick);
+    connect(lblEmailAddress, &TLinkLabel::clicked, this, Guarded([this] { lblEmailAddressClick(); }));
 
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(6, 1, 6, 6);
@@ -171,7 +172,7 @@ QAction* TfrmMainMenu::AddItem(QMenu* menu, const QString& name, const QString& 
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, handler);
+    connect(action, &QAction::triggered, this, Guarded([this, handler] { (this->*handler)(); }));
     return action;
 }
 

@@ -1,13 +1,10 @@
 #include "ZorpApplication.h"
 
 #include "Dialogs.h"
+#include "ErrorHandler.h"
 #include "Errors.h"
 
 #include <QtGlobal>
-
-namespace {
-int showingError = 0;
-}
 
 TZorpApplication::TZorpApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -18,43 +15,22 @@ TZorpApplication::TZorpApplication(int& argc, char** argv) : QApplication(argc, 
 
 bool TZorpApplication::notify(QObject* receiver, QEvent* event)
 {
+    // The last resort: user actions report their own errors through Guard, so an error
+    // reaching here came from somewhere no handler expected.
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        ShowException(std::current_exception());
+        ::ShowException(std::current_exception());
     }
     return false;
 }
 
 void TZorpApplication::ShowException(std::exception_ptr error)
 {
-    const QString message = ExceptionMessage(error);
-    if (showingError > 0) {
-        qWarning("Error while an error message was up: %s", qUtf8Printable(message));
-        return;
-    }
-    ++showingError;
-    try {
-        Dialogs().MessageDlg(message, mtError, mbOK);
-    } catch (...) {
-        qWarning("Error could not be shown: %s (%s)", qUtf8Printable(message),
-                 qUtf8Printable(ExceptionMessage(std::current_exception())));
-    }
-    --showingError;
+    ::ShowException(error);
 }
 
 QString TZorpApplication::ExceptionMessage(std::exception_ptr error)
 {
-    QString message;
-    try {
-        std::rethrow_exception(error);
-    } catch (const EZorpError& e) {
-        message = e.Message();
-    } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
-    } catch (...) {
-    }
-    if (message.trimmed().isEmpty())
-        message = QStringLiteral("An unexpected error occurred.");
-    return message;
+    return ::ExceptionMessage(error);
 }

@@ -1,6 +1,7 @@
 #include "DBControls.h"
 
 #include "Dialogs.h"
+#include "ErrorHandler.h"
 #include "Errors.h"
 #include "Formats.h"
 
@@ -356,14 +357,14 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent)
         layout->addWidget(b);
         m_buttons[i] = b;
     }
-    connect(m_buttons[nbFirst], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->First(); });
-    connect(m_buttons[nbPrior], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->Prior(); });
-    connect(m_buttons[nbNext], &QToolButton::clicked, this, [this] { if (DataSet()) DataSet()->Next(); });
+    connect(m_buttons[nbFirst], &QToolButton::clicked, this, Guarded([this] { if (DataSet()) DataSet()->First(); }));
+    connect(m_buttons[nbPrior], &QToolButton::clicked, this, Guarded([this] { if (DataSet()) DataSet()->Prior(); }));
+    connect(m_buttons[nbNext], &QToolButton::clicked, this, Guarded([this] { if (DataSet()) DataSet()->Next(); }));
     // Last lands on the last row as a click on it would, so Edit and Delete work on it.
-    connect(m_buttons[nbLast], &QToolButton::clicked, this, [this] {
+    connect(m_buttons[nbLast], &QToolButton::clicked, this, Guarded([this] {
         if (TDataSet* ds = DataSet(); ds && ds->RecordCount() > 0)
             ds->MoveTo(ds->RecordCount() - 1);
-    });
+    }));
     UpdateButtons();
 }
 

@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include "ErrorHandler.h"
 #include "Help.h"
 
 #include <QApplication>
@@ -49,8 +50,9 @@ TfrmHelpViewer::TfrmHelpViewer(QWidget* parent) : QDialog(parent)
     layout->addWidget(splitter, 1);
     layout->addWidget(buttons);
 
-    connect(m_browser, &QTextBrowser::anchorClicked, this, &TfrmHelpViewer::browserAnchorClicked);
-    connect(m_contents, &QListWidget::currentRowChanged, this, &TfrmHelpViewer::lstContentsCurrentRowChanged);
+    connect(m_browser, &QTextBrowser::anchorClicked, this, Guarded([this](const QUrl& url) { browserAnchorClicked(url); }));
+    connect(m_contents, &QListWidget::currentRowChanged, this,
+            Guarded([this](int row) { lstContentsCurrentRowChanged(row); }));
     resize(640, 480);
 }
 

@@ -7,6 +7,7 @@
 #include "Query.h"
 
 #include "Dialogs.h"
+#include "ErrorHandler.h"
 #include "Help.h"
 
 #include <QAbstractSpinBox>
@@ -111,19 +112,19 @@ TfrmBaseDBGrid::TfrmBaseDBGrid(QWidget* parent) : QDialog(parent)
     Splitter1->setSizes({345, 355});
     main->addWidget(Splitter1, 1);
 
-    connect(btnAdd, &QToolButton::clicked, this, [this] { btnAddClick(); });
-    connect(btnEdit, &QToolButton::clicked, this, [this] { btnEditClick(); });
-    connect(btnDelete, &QToolButton::clicked, this, [this] { btnDeleteClick(); });
-    connect(btnRefresh, &QToolButton::clicked, this, [this] { btnRefreshClick(); });
-    connect(btnClose, &QToolButton::clicked, this, &QDialog::close);
-    connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
-    connect(dbGridBrowser, &TDBGrid::DblClick, this, [this] { dbGridBrowserDblClick(); });
-    connect(dbGridBrowser, &TDBGrid::KeyUp, this, [this] { dbGridBrowserKeyUp(); });
-    connect(dbGridBrowser, &TDBGrid::MouseUp, this, [this] { dbGridBrowserMouseUp(); });
+    connect(btnAdd, &QToolButton::clicked, this, Guarded([this] { btnAddClick(); }));
+    connect(btnEdit, &QToolButton::clicked, this, Guarded([this] { btnEditClick(); }));
+    connect(btnDelete, &QToolButton::clicked, this, Guarded([this] { btnDeleteClick(); }));
+    connect(btnRefresh, &QToolButton::clicked, this, Guarded([this] { btnRefreshClick(); }));
+    connect(btnClose, &QToolButton::clicked, this, Guarded([this] { close(); }));
+    connect(btnSave, &QPushButton::clicked, this, Guarded([this] { btnSaveClick(); }));
+    connect(btnCancel, &QPushButton::clicked, this, Guarded([this] { btnCancelClick(); }));
+    connect(dbGridBrowser, &TDBGrid::DblClick, this, Guarded([this] { dbGridBrowserDblClick(); }));
+    connect(dbGridBrowser, &TDBGrid::KeyUp, this, Guarded([this] { dbGridBrowserKeyUp(); }));
+    connect(dbGridBrowser, &TDBGrid::MouseUp, this, Guarded([this] { dbGridBrowserMouseUp(); }));
     connect(qApp, &QApplication::focusChanged, this, &TfrmBaseDBGrid::FocusChanged);
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [this] { ShowHelpTopic(HelpTopic()); });
+    connect(help, &QShortcut::activated, this, Guarded([this] { ShowHelpTopic(HelpTopic()); }));
 
     pnlRecordButtons->hide();
     pnlRecord->setEnabled(false);
@@ -144,8 +145,8 @@ void TfrmBaseDBGrid::FormCreate()
     dbGridNavigator->SetDataSource(dbGridBrowser->DataSource());
     if (TDataSource* source = dbGridBrowser->DataSource()) {
         // The navigator, a filter or a locate move the row without the grid's events.
-        connect(source, &TDataSource::Scrolled, this, &TfrmBaseDBGrid::DataSetScrolled, Qt::UniqueConnection);
-        connect(source, &TDataSource::DataSetChanged, this, &TfrmBaseDBGrid::DataSetScrolled, Qt::UniqueConnection);
+        connect(source, &TDataSource::Scrolled, this, Guarded([this] { DataSetScrolled(); }));
+        connect(source, &TDataSource::DataSetChanged, this, Guarded([this] { DataSetScrolled(); }));
     }
     WatchRecordControls();
 }
@@ -226,7 +227,7 @@ void TfrmBaseDBGrid::showEvent(QShowEvent* event)
     }
     m_shown = true;
     QDialog::showEvent(event);
-    FormShow();
+    Guard([this] { FormShow(); });
 }
 
 void TfrmBaseDBGrid::FormShow()
@@ -254,8 +255,10 @@ void TfrmBaseDBGrid::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && m_editMode) {
         event->accept();
-        if (btnCancel->isVisible() && btnCancel->isEnabled() && MayDiscardChanges())
-            btnCancelClick();
+        Guard([this] {
+            if (btnCancel->isVisible() && btnCancel->isEnabled() && MayDiscardChanges())
+                btnCancelClick();
+        });
         return;
     }
     // Enter on a focused button presses that button, as everywhere on the desktop; in an
@@ -282,12 +285,19 @@ bool TfrmBaseDBGrid::MayDiscardChanges()
 
 void TfrmBaseDBGrid::done(int result)
 {
-    if (m_editMode) {
-        if (!MayDiscardChanges())
-            return;  // the user goes on editing
-        btnCancelClick();
-    }
-    FormClose();
+    bool stay = false;
+    Guard([&] {
+        if (m_editMode) {
+            if (!MayDiscardChanges()) {
+                stay = true;  // the user goes on editing
+                return;
+            }
+            btnCancelClick();
+        }
+    });
+    if (stay || m_editMode)
+        return;
+    Guard([this] { FormClose(); });
     QDialog::done(result);
 }
 

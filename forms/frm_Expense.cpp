@@ -1,5 +1,6 @@
 #include "frm_Expense.h"
 
+#include "ErrorHandler.h"
 #include "frm_ExpenseType.h"
 #include "sql_Expense.h"
 #include "tbl_ExpenseType.h"
@@ -39,7 +40,7 @@ TfrmExpense::TfrmExpense(QWidget* parent) : TfrmBaseDBGrid(parent)
     lblExpenseType->hide();
     cbExpenseType->hide();
     spdbtnExpenseType->hide();
-    connect(spdbtnExpenseType, &QToolButton::clicked, this, [this] { spdbtnExpenseTypeClick(); });
+    connect(spdbtnExpenseType, &QToolButton::clicked, this, Guarded([this] { spdbtnExpenseTypeClick(); }));
 
     layout->addWidget(lblExpenseDescription, 0, 0);
     layout->addWidget(edExpenseDescription, 0, 1, 1, 2);

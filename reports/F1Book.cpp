@@ -1,5 +1,6 @@
 #include "F1Book.h"
 #include "Dialogs.h"
+#include "ErrorHandler.h"
 #include "SheetPainter.h"
 #include <QApplication>
 #include <QClipboard>
@@ -331,6 +332,6 @@ void TF1Book::PrintPreview() {
     SheetPainter::ApplyPageSetup(m_book, printer);
     QPrintPreviewDialog preview(&printer, this);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* p) { SheetPainter::PrintPages(m_book, *p); });
+            Guarded([this](QPrinter* p) { SheetPainter::PrintPages(m_book, *p); }));
     preview.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "DayNumber.h"
 #include "Dialogs.h"
+#include "ErrorHandler.h"
 #include "Formats.h"
 #include "tbl_period.h"
 
@@ -95,10 +96,10 @@ TfrmBaseF1Report::TfrmBaseF1Report(QWidget* parent) : QDialog(parent)
     params->setColumnStretch(2, 1);
     params->setRowStretch(5, 1);
 
-    connect(btnSpool, &QToolButton::clicked, this, [this] { btnSpoolClick(); });
-    connect(btnPrint, &QToolButton::clicked, this, [this] { btnPrintClick(); });
-    connect(btnSave, &QToolButton::clicked, this, [this] { btnSaveClick(); });
-    connect(btnClose, &QToolButton::clicked, this, &QDialog::close);
+    connect(btnSpool, &QToolButton::clicked, this, Guarded([this] { btnSpoolClick(); }));
+    connect(btnPrint, &QToolButton::clicked, this, Guarded([this] { btnPrintClick(); }));
+    connect(btnSave, &QToolButton::clicked, this, Guarded([this] { btnSaveClick(); }));
+    connect(btnClose, &QToolButton::clicked, this, Guarded([this] { close(); }));
 }
 
 void TfrmBaseF1Report::showEvent(QShowEvent* event)
@@ -108,7 +109,7 @@ void TfrmBaseF1Report::showEvent(QShowEvent* event)
             move(s->availableGeometry().center() - rect().center());
     m_shown = true;
     QDialog::showEvent(event);
-    FormShow();
+    Guard([this] { FormShow(); });
 }
 
 void TfrmBaseF1Report::FormShow()

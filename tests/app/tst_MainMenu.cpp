@@ -3,6 +3,8 @@
 #include "MainMenu.h"
 #include "ScriptedDialogs.h"
 #include "ZorpApplication.h"
+#include "frm_BaseDBGrid.h"
+#include "TestBook.h"
 #include "Help.h"
 
 #include <QAction>
@@ -12,6 +14,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <memory>
 
@@ -239,6 +242,42 @@ private slots:
         Action(QStringLiteral("mnuExit"))->trigger();
         QVERIFY(!m_window->isVisible());
     }
+    void menuOpensAFreshModalScreenEachTime_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("Expense") << "mnuExpense" << "Expense";
+        QTest::newRow("Income") << "mnuSales" << "Income";
+        QTest::newRow("Expense Type") << "mnuExpenseType" << "Expense Type";
+    }
+    void menuOpensAFreshModalScreenEachTime()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, caption);
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        TfrmMainMenu menu;
+        menu.show();
+        QList<QWidget*> seen;
+        for (int round = 0; round < 2; ++round) {
+            QTimer::singleShot(0, [&] {
+                QWidget* screen = QApplication::activeModalWidget();
+                seen << screen;
+                if (screen) {
+                    QCOMPARE(screen->windowTitle(), caption);
+                    QVERIFY(qobject_cast<TfrmBaseDBGrid*>(screen)->DataSet()->Active());
+                    screen->close();
+                }
+            });
+            menu.findChild<QAction*>(item)->trigger();
+            QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        }
+        QCOMPARE(seen.size(), 2);
+        QVERIFY(seen[0] && seen[1]);
+        QVERIFY(menu.findChildren<TfrmBaseDBGrid*>().isEmpty());  // freed when it closed
+        QVERIFY(dialogs->Messages().isEmpty());
+    }
+
 };
 
 int main(int argc, char* argv[])

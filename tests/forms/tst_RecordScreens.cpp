@@ -3,8 +3,6 @@
 #include "ScreenDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestBook.h"
-#include "MainMenu.h"
-#include "ZorpApplication.h"
 #include "frm_Expense.h"
 #include "frm_ExpenseType.h"
 #include "frm_Sales.h"
@@ -409,42 +407,6 @@ private slots:
         QCOMPARE(GetResource("EXPENSE_ID", counter), QString("32767"));
     }
 
-    void menuOpensAFreshModalScreenEachTime_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("Expense") << "mnuExpense" << "Expense";
-        QTest::newRow("Income") << "mnuSales" << "Income";
-        QTest::newRow("Expense Type") << "mnuExpenseType" << "Expense Type";
-    }
-    void menuOpensAFreshModalScreenEachTime()
-    {
-        QFETCH(QString, item);
-        QFETCH(QString, caption);
-        TTestBook book;
-        TScriptedDialogsScope dialogs;
-        TfrmMainMenu menu;
-        menu.show();
-        QList<QWidget*> seen;
-        for (int round = 0; round < 2; ++round) {
-            QTimer::singleShot(0, [&] {
-                QWidget* screen = QApplication::activeModalWidget();
-                seen << screen;
-                if (screen) {
-                    QCOMPARE(screen->windowTitle(), caption);
-                    QVERIFY(qobject_cast<TfrmBaseDBGrid*>(screen)->DataSet()->Active());
-                    screen->close();
-                }
-            });
-            menu.findChild<QAction*>(item)->trigger();
-            QCOMPARE(QApplication::activeModalWidget(), nullptr);
-        }
-        QCOMPARE(seen.size(), 2);
-        QVERIFY(seen[0] && seen[1]);
-        QVERIFY(menu.findChildren<TfrmBaseDBGrid*>().isEmpty());  // freed when it closed
-        QVERIFY(dialogs->Messages().isEmpty());
-    }
-
     void expenseTypesInCapitals()
     {
         TTestBook book;
@@ -511,11 +473,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    TZorpApplication app(argc, argv);
-    TestRecordScreens test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestRecordScreens)
 #include "tst_RecordScreens.moc"

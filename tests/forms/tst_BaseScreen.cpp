@@ -8,7 +8,6 @@
 #include "ScreenDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestBook.h"
-#include "ZorpApplication.h"
 #include "frm_Expense.h"
 #include "frm_ExpenseType.h"
 #include "frm_Sales.h"
@@ -41,8 +40,22 @@ public:
     int deletingId = 0;
     QList<int> deletedIds;
     QString topic = QStringLiteral("Main Menu");
+    bool failBeforeOpen = false;
+    bool failBeforeAdd = false;
 
 protected:
+    void BeforeOpen() override
+    {
+        TfrmBaseDBGrid::BeforeOpen();
+        if (failBeforeOpen)
+            throw EDatabaseError("disk I/O error");
+    }
+    void BeforeAdd() override
+    {
+        TfrmBaseDBGrid::BeforeAdd();
+        if (failBeforeAdd)
+            throw EAbortMessage("Add refused");
+    }
     void BeforeSave() override
     {
         TfrmBaseDBGrid::BeforeSave();
@@ -147,6 +160,31 @@ private slots:
         QCOMPARE(Row(book, "SELECT group_concat(EXPENSE_DESCRIPTION || ':' || TAXABLE, ',') FROM "
                            "(SELECT * FROM EXPENSE ORDER BY EXPENSE_ID)"),
                  QString("Alpha:N,Beta:Y"));
+    }
+
+    // No application-wide handler here: the screen's own guard shows the error and stops
+    // only the action that failed.
+    void errorsStopTheActionAndAreShown()
+    {
+        TTestBook book;
+        AddSales(book, 1, "BREAD");
+        TScriptedDialogsScope dialogs;
+        TProbeScreen screen;
+        screen.failBeforeOpen = true;
+        screen.show();
+        QCOMPARE(dialogs->MessageTexts(), QStringList{"disk I/O error"});
+        QVERIFY(screen.isVisible());
+        screen.close();
+        screen.failBeforeOpen = false;
+        screen.failBeforeAdd = true;
+        screen.show();
+        Click(screen.btnAdd);
+        QCOMPARE(dialogs->MessageTexts(), (QStringList{"disk I/O error", "Add refused"}));
+        // Add could not start: the screen is browsing again, nothing pending.
+        QVERIFY(!screen.EditMode());
+        QVERIFY(!screen.DataSet()->IsEditing());
+        QVERIFY(screen.btnAdd->isEnabled());
+        QVERIFY(screen.btnEdit->isEnabled());
     }
 
     void enterPressesTheFocusedButton()
@@ -573,11 +611,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    TZorpApplication app(argc, argv);
-    TestBaseScreen test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestBaseScreen)
 #include "tst_BaseScreen.moc"
