@@ -43,7 +43,7 @@ TfrmMainMenu::TfrmMainMenu(QWidget* parent) : QMainWindow(parent)
 {
     frmMainMenu = this;
     setObjectName(QStringLiteral("frmMainMenu"));
-    setWindowTitle(QStringLiteral("Brindlemark") + QString(67, ' ') + QStringLiteral("Ver 1.0.2"));
+    setWindowTitle(QStringLiteral("Brindlemark") + QString(67, ' ') + QStringLiteral("Ver " ZORP_VERSION));
 
     pnlMainForm = new QFrame;
     pnlMainForm->setObjectName(QStringLiteral("pnlMainForm"));

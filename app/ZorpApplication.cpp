@@ -9,7 +9,7 @@
 TZorpApplication::TZorpApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Brindlemark"));
-    setApplicationVersion(QStringLiteral("1.0.2"));
+    setApplicationVersion(QStringLiteral(ZORP_VERSION));
     SetDialogs(std::make_unique<TStandardDialogs>());
 }
 
