@@ -296,6 +296,8 @@ TCellValue EvaluateFormula(const TFormula& formula, TFormulaContext& context) {
             uint8_t err = 0;
             bool failed = false;
             const size_t first = stack.size() - size_t(t.ArgCount);
+            // Every range is read even once an error has decided the result, so that the
+            // context sees every cell the formula refers to.
             for (size_t i = first; i < stack.size(); ++i) {
                 const TOperand& arg = stack[i];
                 if (arg.IsRange) {
@@ -305,12 +307,11 @@ TCellValue EvaluateFormula(const TFormula& formula, TFormulaContext& context) {
                         if (v.Kind == TCellValue::Number) sum += v.Num;
                         else if (v.Kind == TCellValue::Error) { failed = true; err = v.Err; }
                     });
-                } else {
+                } else if (!failed) {
                     double x = 0;
                     if (ToNumber(arg.Value, x, err)) sum += x;
                     else failed = true;
                 }
-                if (failed) break;
             }
             stack.resize(first);
             if (!failed && !std::isfinite(sum)) { failed = true; err = Sheet::ErrNum; }

@@ -39,7 +39,8 @@ private:
     std::vector<TFormulaToken> m_tokens;
 };
 
-// Where a formula reads its operands.
+// Where a formula reads its operands. EvaluateFormula reads every cell the formula refers
+// to, whatever the values, so that a context learns all that the result depends on.
 class TFormulaContext {
 public:
     virtual ~TFormulaContext() = default;

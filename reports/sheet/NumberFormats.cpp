@@ -1,9 +1,73 @@
 #include "NumberFormats.h"
 #include "DayNumber.h"
 #include "Formats.h"
+#include <QStringList>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace SheetFormats {
+namespace {
+
+// The section of a number mask that shows the value, picked the way FormatFloat picks
+// it: the second for negatives and the third for zero, when present and not empty.
+QString SectionFor(const QString& format, double value) {
+    QStringList sections;
+    QString current;
+    QChar quote;
+    for (const QChar c : format) {
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == ';') {
+            sections << current;
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    sections << current;
+    if (value == 0 && sections.size() >= 3 && !sections[2].isEmpty()) return sections[2];
+    if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty()) return sections[1];
+    return sections[0];
+}
+
+// '%' signs outside quotes; an escaped one is only a sign.
+int PercentSigns(const QString& section) {
+    int count = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < section.size(); ++i) {
+        const QChar c = section[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '\\') {
+            ++i;
+        } else if (c == '%') {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The value with its decimal point moved right by `places`, on the number as written
+// (its shortest form), so that 0.285 becomes 28.5 and rounds as written rather than
+// from 28.499999999999996.
+double ShiftDecimal(double value, int places) {
+    char buf[64];
+    const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    char* const e = std::find(buf, written.ptr, 'e');
+    int exponent = 0;
+    std::from_chars(e + 1 + (e[1] == '+'), written.ptr, exponent);
+    const auto end = std::to_chars(e + 1, buf + sizeof buf, exponent + places).ptr;
+    double shifted = 0;
+    if (std::from_chars(buf, end, shifted).ec != std::errc()) return value * std::pow(10.0, places);
+    return shifted;
+}
+
+}  // namespace
 
 bool IsDateFormat(const QString& format) {
     bool quoted = false;
@@ -51,6 +115,11 @@ QString FormatNumber(const QString& format, double value) {
         if (value < -657434 || value > 2958465) return FormatGeneral(value);
         return FormatDate(format, DayNumber::ToDate(qint64(std::floor(value))));
     }
+    // A '%' shows the number as a percentage, times a hundred for each sign, as the
+    // saved workbook shows it. The application's own masks (FormatFloat) keep '%' as a
+    // plain sign, their values being percentages already, so the scaling is done here.
+    const int percents = PercentSigns(SectionFor(format, value));
+    if (percents > 0 && value != 0) value = ShiftDecimal(value, 2 * percents);
     return FormatFloat(format, value);
 }
 

@@ -11,7 +11,8 @@ bool IsDateFormat(const QString& format);
 // Up to ten significant digits, trailing zeros dropped, as a spreadsheet shows an
 // unformatted number.
 QString FormatGeneral(double value);
-// A number shown through a cell format: General, a date pattern or a number mask.
+// A number shown through a cell format: General, a date pattern or a number mask, where
+// a '%' shows the number times a hundred, as a spreadsheet does.
 QString FormatNumber(const QString& format, double value);
 // The application's short date pattern written as an Excel format string: letters
 // other than d, m and y and any unusual character are quoted.

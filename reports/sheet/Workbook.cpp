@@ -42,40 +42,7 @@ namespace {
 // too; beyond this many positions (whole columns, say) only the cells already stored are
 // changed, which keeps memory bounded.
 constexpr qint64 MaterialiseLimit = 1000000;
-// Chains of formulas that refer to one another deeper than this stop with #REF!, rather
-// than exhausting the stack.
-constexpr int MaxEvaluationDepth = 4000;
 }  // namespace
-
-// Reads operands for the formula engine, evaluating referenced formulas on demand.
-class TWorkbook::TEvaluator : public TFormulaContext {
-public:
-    TEvaluator(const TWorkbook& book, int depth) : m_book(book), m_depth(depth) {}
-    TCellValue CellValue(int row, int col) override {
-        const TCell* cell = m_book.FindCell(row, col);
-        if (!cell) return {};
-        return Value(*cell);
-    }
-    void ForEachValue(const TCellRange& range,
-                      const std::function<void(const TCellValue&)>& visit) override {
-        m_book.ForEachCell(range, [&](int, int, const TCell& cell) {
-            if (cell.Kind != TCell::None) visit(Value(cell));
-        });
-    }
-
-private:
-    TCellValue Value(const TCell& cell) const {
-        switch (cell.Kind) {
-        case TCell::Number: return TCellValue::FromNumber(cell.Num);
-        case TCell::Text: return TCellValue::FromText(cell.Str);
-        case TCell::Formula: return m_book.Evaluate(cell, m_depth + 1);
-        case TCell::None: break;
-        }
-        return {};
-    }
-    const TWorkbook& m_book;
-    int m_depth;
-};
 
 TWorkbook::TWorkbook() {
     m_formats.emplace_back();
@@ -214,34 +181,11 @@ const TCell* TWorkbook::FindCell(int row, int col) const {
     return it == m_cells.end() ? nullptr : &it->second;
 }
 
-const TCellValue& TWorkbook::Evaluate(const TCell& cell, int depth) const {
-    if (cell.CalcGeneration == m_calcGeneration) {
-        if (cell.CalcState == 2) return cell.Result;
-        if (cell.CalcState == 1) {
-            // A formula that reaches itself: it reads 0 while the loop stands, as a
-            // spreadsheet shows a circular reference.
-            static const TCellValue circular = TCellValue::FromNumber(0);
-            return circular;
-        }
-    }
-    if (depth > MaxEvaluationDepth) {
-        static const TCellValue tooDeep = TCellValue::FromError(Sheet::ErrRef);
-        return tooDeep;
-    }
-    cell.CalcGeneration = m_calcGeneration;
-    cell.CalcState = 1;
-    TEvaluator context(*this, depth);
-    TCellValue result = EvaluateFormula(*cell.Expr, context);
-    cell.Result = std::move(result);
-    cell.CalcState = 2;
-    return cell.Result;
-}
-
 TCellValue TWorkbook::CellValue(const TCell& cell) const {
     switch (cell.Kind) {
     case TCell::Number: return TCellValue::FromNumber(cell.Num);
     case TCell::Text: return TCellValue::FromText(cell.Str);
-    case TCell::Formula: return Evaluate(cell, 0);
+    case TCell::Formula: return Evaluate(cell);
     case TCell::None: break;
     }
     return {};

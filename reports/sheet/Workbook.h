@@ -26,7 +26,7 @@ struct TCell {
     // Formula result, valid while CalcGeneration matches the workbook's.
     mutable TCellValue Result;
     mutable uint32_t CalcGeneration = 0;
-    mutable uint8_t CalcState = 0;  // 1 while being evaluated, 2 when Result is current
+    mutable uint8_t CalcState = 0;  // 1 while its recalculation is under way, 2 when Result is current
 };
 
 class TWorkbook {
@@ -138,7 +138,7 @@ public:
     uint64_t Revision() const { return m_revision; }
 
 private:
-    class TEvaluator;
+    class TRecalc;  // Recalc.cpp
     using TCellMap = std::map<uint32_t, TCell>;
     static uint32_t Key(int row, int col) { return (uint32_t(row) << 9) | uint32_t(col); }
     static int RowOf(uint32_t key) { return int(key >> 9); }
@@ -153,7 +153,11 @@ private:
     // Applies a change to the format of every cell of the selection; edges tells the
     // cell's place on the selection's rim (1 left, 2 right, 4 top, 8 bottom).
     void FormatSelection(const std::function<void(TCellFormat&, int edges)>& change);
-    const TCellValue& Evaluate(const TCell& cell, int depth) const;
+    // The formula's result, worked out first when a change has made it stale.
+    const TCellValue& Evaluate(const TCell& cell) const;
+    bool IsCurrent(const TCell& cell) const {
+        return cell.CalcGeneration == m_calcGeneration && cell.CalcState == 2;
+    }
 
     TCellMap m_cells;
     std::vector<TCellFormat> m_formats;

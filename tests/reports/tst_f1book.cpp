@@ -123,6 +123,8 @@ private slots:
     void gridLinesSwitch();
     void bordersAreDrawnWithoutGridLines();
     void copySelectionAsTabSeparatedText();
+    void shownTextInCopyAndPrint_data();
+    void shownTextInCopyAndPrint();
     void scrollsToFarCells();
     void pagePlanFollowsScaling();
     void printsToPdf();
@@ -229,6 +231,50 @@ void TstF1Book::copySelectionAsTabSeparatedText() {
     grid.show();
     QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QString("\n\n\nTOTAL\n1,245.25\n209.75\n1,247.25\n2,702.25\n"));
+}
+
+void TstF1Book::shownTextInCopyAndPrint_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("content");  // a number, or a formula after '='
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("percent two places") << "0.00%" << "0.125" << "12.50%";
+    QTest::newRow("percent whole") << "0%" << "0.5" << "50%";
+    QTest::newRow("percent mask of the ledger") << "##0.00%" << "0.125" << "12.50%";
+    QTest::newRow("percent of a formula") << "0.0%" << "=1/8" << "12.5%";
+    QTest::newRow("money beside a percent") << MoneyMask << "-1234.5" << "(1,234.50)";
+    QTest::newRow("cell reads itself") << "0.00%" << "=B2+1" << "#REF!";
+    QTest::newRow("sum over its own cell") << MoneyMask << "=SUM(A2:B2)" << "#REF!";
+    QTest::newRow("reads a loop") << "General" << "=C2*2" << "#REF!";
+}
+
+void TstF1Book::shownTextInCopyAndPrint() {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QFAIL("pdftotext is needed to read the printed pages (Debian package poppler-utils)");
+    QFETCH(QString, format);
+    QFETCH(QString, content);
+    QFETCH(QString, shown);
+    TF1Book grid;
+    grid.SetColumnWidth(1, 4000);
+    grid.SetColumnWidth(2, 4000);
+    grid.SetCellText(2, 1, "Margin");
+    // C2 and D2 read each other; only the last row reads them.
+    grid.SetCellFormula(2, 3, "D2");
+    grid.SetCellFormula(2, 4, "C2");
+    grid.SelectRange(2, 2, 2, 2);
+    grid.SetNumberFormat(format);
+    if (content.startsWith('=')) grid.SetCellFormula(2, 2, content);
+    else grid.SetCellNumber(2, 2, content.toDouble());
+    grid.SelectRange(2, 1, 2, 2);
+    grid.CopyToClipboard();
+    QCOMPARE(QApplication::clipboard()->text(), "Margin\t" + shown + "\n");
+    // On paper, through the painter the screen uses.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString file = m_dir.filePath("shown.pdf");
+    printer.setOutputFileName(file);
+    QCOMPARE(grid.PrintTo(printer), 1);
+    const QString printed = PdfToText(file).simplified();
+    QVERIFY2(printed.startsWith("Margin " + shown + " "), qPrintable(printed));
 }
 
 void TstF1Book::scrollsToFarCells() {

@@ -2,6 +2,7 @@
 #include "Formats.h"
 #include "Workbook.h"
 #include <QtTest>
+#include <algorithm>
 #include <functional>
 
 using TBookCall = std::function<void(TWorkbook&)>;
@@ -17,7 +18,11 @@ private slots:
     void formulaErrors_data();
     void formulaErrors();
     void recalculatesAfterChange();
-    void circularReferenceReadsZero();
+    void circularReference_data();
+    void circularReference();
+    void circularReferenceEndsWhenBroken();
+    void deepChain_data();
+    void deepChain();
     void emptyAndTextCellsReadZero();
     void clearCells_data();
     void clearCells();
@@ -140,16 +145,112 @@ void TstWorkbook::recalculatesAfterChange() {
     QCOMPARE(book.GetCellNumber(8, 4), 2.0);
 }
 
-void TstWorkbook::circularReferenceReadsZero() {
-    // A totals column that lands inside its own range must not hang the grid.
+// "C5" as row and column.
+static std::pair<int, int> CellOf(const QString& name) {
+    int col = 0;
+    qsizetype i = 0;
+    for (; i < name.size() && name[i].isLetter(); ++i) col = col * 26 + (name[i].unicode() - 'A' + 1);
+    return {name.mid(i).toInt(), col};
+}
+
+void TstWorkbook::circularReference_data() {
+    // Cells as "A1=formula" (a bare number is stored as a number); shown as "A1=text".
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("cell reads itself") << QStringList{"A6=A6+1"} << QStringList{"A6=#REF!"};
+    QTest::newRow("two cells read each other") << QStringList{"A1=B1", "B1=A1"} << QStringList{"A1=#REF!", "B1=#REF!"};
+    QTest::newRow("loop through three cells")
+        << QStringList{"A1=B1+1", "B1=C1*2", "C1=A1-3"} << QStringList{"A1=#REF!", "B1=#REF!", "C1=#REF!"};
+    // A totals column that lands inside its own range.
+    QTest::newRow("sum range holds its own cell")
+        << QStringList{"C5=7", "D5=SUM(C5:D5)"} << QStringList{"C5=7", "D5=#REF!"};
+    QTest::newRow("sum ranges read each other")
+        << QStringList{"A1=SUM(B1:B2)", "B2=SUM(A1:A3)", "A3=4"} << QStringList{"A1=#REF!", "B2=#REF!", "A3=4"};
+    QTest::newRow("cells reading a loop show its error")
+        << QStringList{"A1=B1", "B1=A1", "C1=A1+1", "D1=SUM(C1:C2)*2", "E1=2+3", "F1=E1*2"}
+        << QStringList{"A1=#REF!", "B1=#REF!", "C1=#REF!", "D1=#REF!", "E1=5", "F1=10"};
+    // Whatever else a formula in the loop would give, the loop is what it shows.
+    QTest::newRow("loop with a division by zero")
+        << QStringList{"A1=1/0+B1", "B1=A1"} << QStringList{"A1=#REF!", "B1=#REF!"};
+    // An error that decides the sum does not hide the loop in a range after it.
+    QTest::newRow("loop behind an error in a sum")
+        << QStringList{"C1=1/0", "A1=SUM(C1,A1:A2)"} << QStringList{"C1=#DIV/0!", "A1=#REF!"};
+    QTest::newRow("loop beside a cell read twice")
+        << QStringList{"A1=B1+C1", "B1=D1", "C1=D1*2", "D1=1", "E1=F1+A1", "F1=E1"}
+        << QStringList{"A1=3", "B1=1", "C1=2", "D1=1", "E1=#REF!", "F1=#REF!"};
+}
+
+void TstWorkbook::circularReference() {
+    QFETCH(QStringList, cells);
+    QFETCH(QStringList, shown);
+    // Read in the order given and in reverse: the texts must not depend on which comes first.
+    for (const bool reversed : {false, true}) {
+        TWorkbook book;
+        for (const QString& c : cells) {
+            const qsizetype eq = c.indexOf('=');
+            const auto [row, col] = CellOf(c.left(eq));
+            bool number = false;
+            const double v = c.mid(eq + 1).toDouble(&number);
+            if (number) book.SetCellNumber(row, col, v);
+            else book.SetCellFormula(row, col, c.mid(eq + 1));
+        }
+        QStringList order = shown;
+        if (reversed) std::reverse(order.begin(), order.end());
+        for (const QString& s : order) {
+            const qsizetype eq = s.indexOf('=');
+            const auto [row, col] = CellOf(s.left(eq));
+            QVERIFY2(book.CellDisplayText(row, col) == s.mid(eq + 1),
+                     qPrintable(QStringLiteral("%1 shows %2%3").arg(s, book.CellDisplayText(row, col),
+                                                                     reversed ? " (read in reverse)" : "")));
+            if (s.mid(eq + 1).startsWith('#')) {
+                QCOMPARE(book.CellValue(row, col).Kind, TCellValue::Error);
+                QCOMPARE(book.GetCellNumber(row, col), 0.0);
+            }
+        }
+    }
+}
+
+void TstWorkbook::circularReferenceEndsWhenBroken() {
     TWorkbook book;
-    book.SetCellNumber(5, 3, 7);
-    book.SetCellFormula(5, 4, "SUM(C5:D5)");
-    QCOMPARE(book.GetCellNumber(5, 4), 7.0);
-    book.SetCellFormula(1, 1, "B1+1");
+    book.SetCellFormula(1, 1, "B1*2");
     book.SetCellFormula(1, 2, "A1+1");
-    const double a = book.GetCellNumber(1, 1);
-    QVERIFY(a == 1.0 || a == 2.0);
+    book.SetCellFormula(1, 3, "A1+B1");
+    QCOMPARE(book.CellDisplayText(1, 3), QString("#REF!"));
+    book.SetCellNumber(1, 2, 4);
+    QCOMPARE(book.CellDisplayText(1, 1), QString("8"));
+    QCOMPARE(book.GetCellNumber(1, 3), 12.0);
+    book.SetCellFormula(1, 2, "C1");
+    QCOMPARE(book.CellDisplayText(1, 1), QString("#REF!"));
+}
+
+void TstWorkbook::deepChain_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("link");   // the formula of row r, %1 standing for r - 1
+    QTest::addColumn<int>("readFirst");  // the row read before any other
+    QTest::newRow("plus one, last row first") << 10000 << "A%1+1" << 10000;
+    QTest::newRow("plus one, first row first") << 10000 << "A%1+1" << 1;
+    QTest::newRow("plus one, middle row first") << 10000 << "A%1+1" << 5000;
+    QTest::newRow("sum, last row first") << 10000 << "SUM(A%1,1)" << 10000;
+    QTest::newRow("sum of a range, last row first") << 10000 << "SUM(A%1:A%1)+1" << 10000;
+    QTest::newRow("whole sheet, last row first") << 65536 << "A%1+1" << 65536;
+}
+
+void TstWorkbook::deepChain() {
+    QFETCH(int, length);
+    QFETCH(QString, link);
+    QFETCH(int, readFirst);
+    // A1 1, A2 "=A1+1", A3 "=A2+1" and so on: row r holds r.
+    TWorkbook book;
+    book.SetCellNumber(1, 1, 1);
+    for (int r = 2; r <= length; ++r) book.SetCellFormula(r, 1, link.arg(r - 1));
+    QCOMPARE(book.GetCellNumber(readFirst, 1), double(readFirst));
+    QCOMPARE(book.GetCellNumber(length, 1), double(length));
+    for (int r = 1; r <= length; r += 997) QCOMPARE(book.GetCellNumber(r, 1), double(r));
+    QCOMPARE(book.CellDisplayText(length, 1), QString::number(length));
+    // A change at the head carries down the whole chain.
+    book.SetCellNumber(1, 1, 101);
+    QCOMPARE(book.GetCellNumber(length, 1), double(length + 100));
+    QCOMPARE(book.GetCellNumber(2, 1), 102.0);
 }
 
 void TstWorkbook::emptyAndTextCellsReadZero() {
@@ -292,6 +393,17 @@ void TstWorkbook::displayText_data() {
     QTest::newRow("general large") << "General" << 1.5e12 << "1.5E+12";
     QTest::newRow("date pattern") << "dd-mmm-yyyy" << 37263.0 << "07-Jan-2002";
     QTest::newRow("date ignores time of day") << "dd-mmm-yyyy" << 37263.75 << "07-Jan-2002";
+    // A '%' shows the number times a hundred, as a spreadsheet does.
+    QTest::newRow("percent two places") << "0.00%" << 0.125 << "12.50%";
+    QTest::newRow("percent whole") << "0%" << 0.5 << "50%";
+    QTest::newRow("percent mask of the ledger") << "##0.00%" << 0.3333333 << "33.33%";
+    QTest::newRow("percent rounds as written") << "0%" << 0.285 << "29%";
+    QTest::newRow("percent negative") << "0.0%" << -0.125 << "-12.5%";
+    QTest::newRow("percent over a hundred, grouped") << "#,##0.00%" << 1234.5 << "123,450.00%";
+    QTest::newRow("percent in the negative section") << "0.00;(0.00%)" << -0.5 << "(50.00%)";
+    QTest::newRow("percent only in the negative section") << "0.00;(0.00%)" << 0.5 << "0.50";
+    QTest::newRow("percent zero section") << "0%;-0%;\"nil\"" << 0.0 << "nil";
+    QTest::newRow("quoted percent is only a sign") << "0.00\"%\"" << 12.5 << "12.50%";
 }
 
 void TstWorkbook::displayText() {

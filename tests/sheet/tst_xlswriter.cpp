@@ -111,6 +111,10 @@ private slots:
     void reportSheetReadsBack();
     void emptyWorkbookOpens();
     void twentyThousandCellsAndLongStrings();
+    void deepChainSavesItsValue_data();
+    void deepChainSavesItsValue();
+    void circularReferenceSavesError_data();
+    void circularReferenceSavesError();
     void compoundFileStreams_data();
     void compoundFileStreams();
     void unwritablePathIsRejected();
@@ -271,6 +275,94 @@ void TstXlsWriter::twentyThousandCellsAndLongStrings() {
     QCOMPARE(cells[Key(1001, 1)].toObject()["value"].toString(), wide);
     QCOMPARE(cells[Key(1001, 2)].toObject()["value"].toString(), narrow);
     QCOMPARE(cells[Key(1002, 1)].toObject()["value"].toDouble(), book.GetCellNumber(1002, 1));
+}
+
+void TstXlsWriter::deepChainSavesItsValue_data() {
+    QTest::addColumn<int>("readFirst");  // the row read before saving; 0 none
+    QTest::newRow("nothing read before saving") << 0;
+    QTest::newRow("last row read first") << 10000;
+    QTest::newRow("first formula read first") << 2;
+    QTest::newRow("middle row read first") << 6000;
+}
+
+void TstXlsWriter::deepChainSavesItsValue() {
+    QFETCH(int, readFirst);
+    // A1 1, A2 "=A1+1", ..., A10000 "=A9999+1": the file caches row r as r.
+    constexpr int Length = 10000;
+    TWorkbook book;
+    book.SetCellNumber(1, 1, 1);
+    for (int r = 2; r <= Length; ++r) book.SetCellFormula(r, 1, QStringLiteral("A%1+1").arg(r - 1));
+    if (readFirst) QCOMPARE(book.GetCellNumber(readFirst, 1), double(readFirst));
+    const QString file = m_dir.filePath(QStringLiteral("chain%1.xls").arg(readFirst));
+    book.SaveWorkbook(file, 4);
+    const QJsonObject x = ReadBack("sheet", file);
+    const QJsonObject cells = x["cells"].toObject();
+    QCOMPARE(cells.size(), Length);
+    QCOMPARE(x["formulas"].toObject()[Key(Length, 1)].toString(), QStringLiteral("A%1{V}+1").arg(Length - 1));
+    for (int r = 1; r <= Length; ++r) {
+        const QJsonObject o = cells[Key(r, 1)].toObject();
+        QVERIFY2(o["type"].toInt() == 2 && o["value"].toDouble() == r,
+                 qPrintable(QStringLiteral("row %1 saved as type %2 value %3")
+                                .arg(r).arg(o["type"].toInt()).arg(o["value"].toDouble())));
+    }
+}
+
+void TstXlsWriter::circularReferenceSavesError_data() {
+    // Cells as "A1=formula" (a bare number is stored as a number).
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QStringList>("errors");   // cells the file must hold #REF! in
+    QTest::addColumn<QString>("readFirst");    // a cell read before saving, or none
+    QTest::newRow("cell reads itself") << QStringList{"A6=A6+1"} << QStringList{"A6"} << QString();
+    QTest::newRow("cell reads itself, read first") << QStringList{"A6=A6+1"} << QStringList{"A6"} << "A6";
+    QTest::newRow("two cells read each other")
+        << QStringList{"A1=B1", "B1=A1"} << QStringList{"A1", "B1"} << QString();
+    QTest::newRow("two cells, the second read first")
+        << QStringList{"A1=B1", "B1=A1"} << QStringList{"A1", "B1"} << "B1";
+    QTest::newRow("sum range holds its own cell")
+        << QStringList{"C5=7", "D5=SUM(C5:D5)"} << QStringList{"D5"} << QString();
+    QTest::newRow("cells reading a loop")
+        << QStringList{"A1=C2*2", "A2=B1+1", "B1=B2", "B2=SUM(B1:C1)", "C2=A2-1", "D1=5", "D2=D1+1"}
+        << QStringList{"A1", "A2", "B1", "B2", "C2"} << "A1";
+}
+
+void TstXlsWriter::circularReferenceSavesError() {
+    QFETCH(QStringList, cells);
+    QFETCH(QStringList, errors);
+    QFETCH(QString, readFirst);
+    auto cellOf = [](const QString& name) {
+        return std::pair{name.mid(1).toInt(), int(name[0].unicode() - 'A' + 1)};
+    };
+    TWorkbook book;
+    for (const QString& c : cells) {
+        const auto [row, col] = cellOf(c.section('=', 0, 0));
+        const QString content = c.section('=', 1);
+        bool number = false;
+        const double v = content.toDouble(&number);
+        if (number) book.SetCellNumber(row, col, v);
+        else book.SetCellFormula(row, col, content);
+    }
+    if (!readFirst.isEmpty()) {
+        const auto [row, col] = cellOf(readFirst);
+        QCOMPARE(book.CellDisplayText(row, col), QString("#REF!"));
+    }
+    const QString file = m_dir.filePath(QStringLiteral("circular%1.xls").arg(QTest::currentDataTag()).replace(' ', '_'));
+    book.SaveWorkbook(file, 4);
+    const QJsonObject saved = ReadBack("sheet", file)["cells"].toObject();
+    QCOMPARE(saved.size(), cells.size());
+    for (const QString& c : cells) {
+        const QString name = c.section('=', 0, 0);
+        const auto [row, col] = cellOf(name);
+        const QJsonObject o = saved[Key(row, col)].toObject();
+        if (errors.contains(name)) {
+            QVERIFY2(o["type"].toInt() == 5, qPrintable(name + " is not saved as an error"));
+            QCOMPARE(o["value"].toInt(), int(Sheet::ErrRef));
+        } else {
+            QCOMPARE(o["type"].toInt(), 2);
+            QCOMPARE(o["value"].toDouble(), book.GetCellNumber(row, col));
+        }
+        // The grid shows what the file holds.
+        QCOMPARE(book.CellDisplayText(row, col) == "#REF!", errors.contains(name));
+    }
 }
 
 void TstXlsWriter::compoundFileStreams_data() {
