@@ -71,27 +71,6 @@ bool IsZero(const Decimal& d)
     return true;
 }
 
-QStringList SplitSections(const QString& mask)
-{
-    QStringList sections;
-    QString current;
-    QChar quote;
-    for (QChar c : mask) {
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == ';') {
-            sections << current;
-            current.clear();
-            continue;
-        }
-        current += c;
-    }
-    sections << current;
-    return sections;
-}
 
 QString ApplySection(const QString& section, const Decimal& value, bool minus)
 {
@@ -196,7 +175,7 @@ QString FormatDecimal(const QString& mask, const Decimal& abs, int sign)
             s += FormatSettings().DecimalSeparator + d.fracDigits;
         return sign < 0 ? '-' + s : s;
     }
-    const QStringList sections = SplitSections(mask);
+    const QStringList sections = MaskSections(mask);
     if (sign == 0 && sections.size() >= 3 && !sections[2].isEmpty())
         return ApplySection(sections[2], abs, false);
     if (sign < 0 && sections.size() >= 2 && !sections[1].isEmpty())
@@ -205,6 +184,28 @@ QString FormatDecimal(const QString& mask, const Decimal& abs, int sign)
 }
 
 }  // namespace
+
+QStringList MaskSections(const QString& mask)
+{
+    QStringList sections;
+    QString current;
+    QChar quote;
+    for (QChar c : mask) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == ';') {
+            sections << current;
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    sections << current;
+    return sections;
+}
 
 QString FormatFloat(const QString& mask, double value)
 {

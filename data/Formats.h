@@ -15,8 +15,11 @@
 #include <QDate>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 QString FormatFloat(const QString& mask, double value);
+// The sections of a mask, split at each ';' outside quotes.
+QStringList MaskSections(const QString& mask);
 QString FormatMoney(const QString& mask, Money value);
 QString FormatDate(const QString& pattern, const QDate& date);
 

@@ -12,22 +12,7 @@ namespace {
 // The section of a number mask that shows the value, picked the way FormatFloat picks
 // it: the second for negatives and the third for zero, when present and not empty.
 QString SectionFor(const QString& format, double value) {
-    QStringList sections;
-    QString current;
-    QChar quote;
-    for (const QChar c : format) {
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == ';') {
-            sections << current;
-            current.clear();
-            continue;
-        }
-        current += c;
-    }
-    sections << current;
+    const QStringList sections = MaskSections(format);
     if (value == 0 && sections.size() >= 3 && !sections[2].isEmpty()) return sections[2];
     if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty()) return sections[1];
     return sections[0];
