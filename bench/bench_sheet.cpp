@@ -7,6 +7,8 @@
 //                               and the 20,000 cells as large.xls, for a look by eye
 #include "F1Book.h"
 #include "Formats.h"
+#include "WorkbookSource.h"
+#include "XlsWriter.h"
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -102,14 +104,15 @@ int Pictures(const QString& dir) {
     grid.show();
     QApplication::processEvents();
     grid.grab().save(dir + "/view.png");
-    grid.SaveWorkbook(dir + "/report.xls", 4);
+    const TXlsExporter xls;
+    xls.Export(TWorkbookSource(grid.Book()), dir + "/report.xls");
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir + "/report.pdf");
     const int pages = grid.PrintTo(printer);
     TF1Book large;
     FillLarge(large);
-    large.SaveWorkbook(dir + "/large.xls", 4);
+    xls.Export(TWorkbookSource(large.Book()), dir + "/large.xls");
     std::printf("pictures in %s: view.png, report.xls, report.pdf (%d page%s), large.xls\n", qPrintable(dir),
                 pages, pages == 1 ? "" : "s");
     return 0;
@@ -149,12 +152,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    const TXlsExporter xls;
     std::vector<double> saves;
     qint64 bytes = 0;
     for (int i = 0; i < 7; ++i) {
         const QString file = dir.filePath(QStringLiteral("bench%1.xls").arg(i));
         timer.restart();
-        grid.SaveWorkbook(file, 4);
+        xls.Export(TWorkbookSource(grid.Book()), file);
         saves.push_back(timer.nsecsElapsed() / 1e6);
         bytes = QFileInfo(file).size();
     }

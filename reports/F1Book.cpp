@@ -1,7 +1,9 @@
 #include "F1Book.h"
 #include "Dialogs.h"
 #include "ErrorHandler.h"
+#include "Exporters.h"
 #include "SheetPainter.h"
+#include "WorkbookSource.h"
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
@@ -307,6 +309,12 @@ QString TF1Book::SelectionText() const {
 }
 
 void TF1Book::CopyToClipboard() const { QApplication::clipboard()->setText(SelectionText()); }
+
+// ------------------------------------------------------------------ saving
+
+void TF1Book::SaveWorkbook(const QString& path, int fileType) const {
+    ExporterForFileType(fileType)->Export(TWorkbookSource(m_book), path);
+}
 
 // ------------------------------------------------------------------ printing
 

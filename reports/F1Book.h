@@ -58,7 +58,8 @@ public:
         m_book.SetRowHeights(row1, row2, height, defaultHeight);
     }
     void SelectRange(int row1, int col1, int row2, int col2) { m_book.SelectRange(row1, col1, row2, col2); }
-    void SaveWorkbook(const QString& path, int fileType) const { m_book.SaveWorkbook(path, fileType); }
+    // fileType 4: Excel 97-2003 workbook. Write errors throw ESheetError naming the file.
+    void SaveWorkbook(const QString& path, int fileType) const;
 
     // ---- Printing, copying, geometry ----
     // Sets the printer to the sheet's page set-up and prints on it; returns the page count.

@@ -4,6 +4,8 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "Formats.h"
+#include "WorkbookSource.h"
+#include "XlsWriter.h"
 #include "tbl_period.h"
 
 #include <QGridLayout>
@@ -142,10 +144,12 @@ void TfrmBaseF1Report::btnSaveClick()
 {
     QString name;
     GetDefaultFileName(name);
-    const QString file = Dialogs().SaveFileName(this, "Save Report", name, SaveFilter, "xls");
+    const TXlsExporter exporter;
+    const QString file =
+        Dialogs().SaveFileName(this, "Save Report", name, exporter.FileFilter(), exporter.Extension());
     if (file.isEmpty())
         return;  // cancelled: nothing is written
-    F1BookReport->SaveWorkbook(file, 4);
+    exporter.Export(TWorkbookSource(F1BookReport->Book()), file);
 }
 
 void TfrmBaseF1Report::BoldRange(int row1, int col1, int row2, int col2)

@@ -34,7 +34,6 @@ public:
     TRadioGroup* rgGroupBy;
     QWidget* ParameterArea;  // where a report adds its own options, below the shared ones
 
-    static inline const QString SaveFilter = QStringLiteral("Excel|*.xls");
     static inline const QString ReportShortDateFormat = QStringLiteral("dd-mmm-yyyy");
     enum TGrouping { gbDay = 0, gbWeek = 1, gbMonth = 2 };
 

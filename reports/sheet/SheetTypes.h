@@ -29,7 +29,7 @@ constexpr int LeaveUnchanged = -1;
 
 // ClearCells kinds.
 enum ClearKind { ClearAll = 1, ClearFormats = 2, ClearContents = 3 };
-// SaveWorkbook file types.
+// SaveWorkbook file types; ExporterForFileType gives the exporter of each.
 enum FileType { FileExcel97 = 4 };
 
 // Width of one character unit of the column widths, in points: the digit width of the

@@ -1,8 +1,6 @@
 #include "Workbook.h"
 #include "Formats.h"
 #include "NumberFormats.h"
-#include "XlsWriter.h"
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -507,7 +505,7 @@ void TWorkbook::SetCellFont(const QString& name, int size, bool bold, bool itali
     });
 }
 
-// ---------------------------------------------------------------- page set-up and saving
+// ---------------------------------------------------------------- page set-up
 
 void TWorkbook::SetPrintScaling(int percent, bool fitToPages, int pagesWide, int pagesTall) {
     if (percent < 10 || percent > 400) throw ESheetError(QStringLiteral("Invalid print scale %1").arg(percent));
@@ -518,13 +516,4 @@ void TWorkbook::SetPrintScaling(int percent, bool fitToPages, int pagesWide, int
     m_pagesWide = pagesWide;
     m_pagesTall = pagesTall;
     Changed();
-}
-
-void TWorkbook::SaveWorkbook(const QString& path, int fileType) const {
-    if (fileType != Sheet::FileExcel97) throw ESheetError(QStringLiteral("Unknown file type %1").arg(fileType));
-    if (path.isEmpty()) throw ESheetError(QStringLiteral("No file name given"));
-    const QByteArray bytes = XlsWriter::BuildWorkbookFile(*this);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ESheetError(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The workbook behind the report grid: one worksheet of sparse cells with their formats,
 // column widths, row heights, the current selection and the page set-up. It has no
-// widgets: the grid view, the printed page and the saved file all read it.
+// widgets and knows of no file format: the grid view, the printed page and
+// TWorkbookSource (the one face that saved files are made from) read it.
 //
 // Units are those of the Excel file format: column widths in 1/256 of a character width,
 // row heights in twentieths of a point. Format calls act on the current selection
@@ -81,10 +82,8 @@ public:
     // default height instead.
     void SetRowHeights(int row1, int row2, int height, bool defaultHeight);
     void SelectRange(int row1, int col1, int row2, int col2);
-    // fileType 4: Excel 97-2003 workbook. Write errors throw ESheetError.
-    void SaveWorkbook(const QString& path, int fileType) const;
 
-    // ---- Reading, for the view, the printer, the file writer and tests ----
+    // ---- Reading, for the view, the printer, TWorkbookSource and tests ----
     const TCell* FindCell(int row, int col) const;
     // The evaluated value: a formula's result, a number, a text, or Empty.
     TCellValue CellValue(int row, int col) const;

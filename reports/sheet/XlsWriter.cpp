@@ -1,27 +1,15 @@
 #include "XlsWriter.h"
-#include "Workbook.h"
+#include "CompoundFile.h"
+#include "LittleEndian.h"
+#include <QHash>
 #include <QLocale>
+#include <QStringList>
 #include <QtEndian>
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <tuple>
 
 namespace {
-
-// ------------------------------------------------------------------ little-endian output
-
-class TBytes {
-public:
-    QByteArray Data;
-    void U8(uint8_t v) { Data.append(char(v)); }
-    void U16(uint16_t v) { char b[2]; qToLittleEndian(v, b); Data.append(b, 2); }
-    void U32(uint32_t v) { char b[4]; qToLittleEndian(v, b); Data.append(b, 4); }
-    void F64(double v) { uint64_t u; std::memcpy(&u, &v, 8); char b[8]; qToLittleEndian(u, b); Data.append(b, 8); }
-    void Raw(const QByteArray& b) { Data.append(b); }
-    void Zeros(int n) { Data.append(n, '\0'); }
-    qsizetype Size() const { return Data.size(); }
-};
 
 bool NeedsWideChars(const QString& s) {
     for (const QChar c : s)
@@ -240,28 +228,30 @@ QByteArray BuildSst(const QStringList& strings, uint32_t totalRefs, qsizetype ba
 // ------------------------------------------------------------------ worksheet
 
 struct TSheetContext {
-    const TWorkbook& Book;
+    const TSheetSource& Source;
     std::vector<uint16_t> XfOfFormat;  // our format index -> XF index
     QHash<QString, uint32_t> StringIndex;
+    // The first row and column that hold a cell, noted while the strings are gathered.
+    int FirstRow = 0, FirstCol = Sheet::ColLimit + 1;
 };
 
-void WriteCell(TStream& s, TSheetContext& ctx, int row, int col, const TCell& cell) {
+void WriteCell(TStream& s, TSheetContext& ctx, int row, int col, const TSourceCell& cell) {
     const uint16_t xf = ctx.XfOfFormat[size_t(cell.Format)];
     TBytes b;
     b.U16(uint16_t(row - 1));
     b.U16(uint16_t(col - 1));
     b.U16(xf);
     switch (cell.Kind) {
-    case TCell::Number:
+    case TSourceCell::Number:
         b.F64(cell.Num);
         s.Record(rNUMBER, b);
         break;
-    case TCell::Text:
-        b.U32(ctx.StringIndex.value(cell.Str));
+    case TSourceCell::Text:
+        b.U32(ctx.StringIndex.value(*cell.Str));
         s.Record(rLABELSST, b);
         break;
-    case TCell::Formula: {
-        const TCellValue v = ctx.Book.CellValue(cell);
+    case TSourceCell::Formula: {
+        const TCellValue& v = *cell.Result;
         switch (v.Kind) {
         case TCellValue::Number:
         case TCellValue::Empty:
@@ -287,7 +277,7 @@ void WriteCell(TStream& s, TSheetContext& ctx, int row, int col, const TCell& ce
         }
         break;
     }
-    case TCell::None:
+    case TSourceCell::Blank:
         s.Record(rBLANK, b);
         break;
     }
@@ -309,16 +299,16 @@ void WriteBlankRun(TStream& s, TSheetContext& ctx, int row, int firstCol, const 
 }
 
 void WriteRowBlock(TStream& s, TSheetContext& ctx, int firstRow, int lastRow, int defaultHeight) {
-    const TWorkbook& book = ctx.Book;
+    const TSheetSource& sheet = ctx.Source;
     const TCellRange rows{firstRow, 1, lastRow, Sheet::ColLimit};
     // Each row's first and last column, or none.
     std::map<int, std::pair<int, int>> extent;
-    book.ForEachCell(rows, [&](int row, int col, const TCell&) {
+    sheet.ForEachCell(rows, [&](int row, int col, const TSourceCell&) {
         auto [it, fresh] = extent.try_emplace(row, col, col);
         if (!fresh) it->second.second = col;
     });
     for (int row = firstRow; row <= lastRow; ++row) {
-        const int height = book.RowHeight(row);
+        const int height = sheet.RowHeight(row);
         const auto it = extent.find(row);
         if (it == extent.end() && height == defaultHeight) continue;
         TBytes b;
@@ -339,8 +329,8 @@ void WriteRowBlock(TStream& s, TSheetContext& ctx, int firstRow, int lastRow, in
         if (!blanks.empty()) WriteBlankRun(s, ctx, blankRow, blankStart, blanks);
         blanks.clear();
     };
-    book.ForEachCell(rows, [&](int row, int col, const TCell& cell) {
-        if (cell.Kind == TCell::None) {
+    sheet.ForEachCell(rows, [&](int row, int col, const TSourceCell& cell) {
+        if (cell.Kind == TSourceCell::Blank) {
             if (blanks.empty() || row != blankRow || col != blankNext) {
                 flush();
                 blankRow = row;
@@ -364,7 +354,8 @@ void WriteBOF(TStream& stream, uint16_t type) {
 }
 
 QByteArray BuildSheet(TSheetContext& ctx) {
-    const TWorkbook& book = ctx.Book;
+    const TSheetSource& sheet = ctx.Source;
+    const TPageSetup setup = sheet.PageSetup();
     TStream s;
     WriteBOF(s, 0x0010);  // worksheet
     s.RecordU16(rCALCMODE, 1);
@@ -374,21 +365,21 @@ QByteArray BuildSheet(TSheetContext& ctx) {
     s.RecordF64(rDELTA, 0.001);
     s.RecordU16(rSAVERECALC, 1);
     s.RecordU16(rPRINTHEADERS, 0);
-    s.RecordU16(rPRINTGRIDLINES, book.ShowGridLines() ? 1 : 0);
+    s.RecordU16(rPRINTGRIDLINES, sheet.ShowGridLines() ? 1 : 0);
     s.RecordU16(rGRIDSET, 1);
     {
         TBytes b;
         b.Zeros(8);
         s.Record(rGUTS, b);
     }
-    const int defaultHeight = book.PrevailingRowHeight();
+    const int defaultHeight = sheet.PrevailingRowHeight();
     {
         TBytes b;
         b.U16(defaultHeight != Sheet::DefaultRowHeight ? 0x0001 : 0x0000);
         b.U16(uint16_t(defaultHeight));
         s.Record(rDEFAULTROWHEIGHT, b);
     }
-    s.RecordU16(rWSBOOL, uint16_t(0x04C1 | (book.PrintFitToPages() ? 0x0100 : 0)));
+    s.RecordU16(rWSBOOL, uint16_t(0x04C1 | (setup.FitToPages ? 0x0100 : 0)));
     s.RecordU16(rHCENTER, 0);
     s.RecordU16(rVCENTER, 0);
     // Margins in inches, the same the printed page uses.
@@ -400,12 +391,12 @@ QByteArray BuildSheet(TSheetContext& ctx) {
         TBytes b;
         const bool letter = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
         b.U16(letter ? 1 : 9);  // paper: Letter or A4
-        b.U16(uint16_t(book.PrintScale()));
+        b.U16(uint16_t(setup.Scale));
         b.U16(1);               // first page number
-        b.U16(uint16_t(book.PrintPagesWide()));
-        b.U16(uint16_t(book.PrintPagesTall()));
+        b.U16(uint16_t(setup.PagesWide));
+        b.U16(uint16_t(setup.PagesTall));
         // Pages down then across; bit 1 set means portrait; the settings are valid.
-        b.U16(book.PrintLandscape() ? 0x0000 : 0x0002);
+        b.U16(setup.Landscape ? 0x0000 : 0x0002);
         b.U16(600);
         b.U16(600);
         b.F64(0.3);
@@ -415,9 +406,9 @@ QByteArray BuildSheet(TSheetContext& ctx) {
     }
     s.RecordU16(rDEFCOLWIDTH, 8);
     for (int col = 1; col <= Sheet::ColLimit;) {
-        const int width = book.ColumnWidth(col);
+        const int width = sheet.ColumnWidth(col);
         int last = col;
-        while (last < Sheet::ColLimit && book.ColumnWidth(last + 1) == width) ++last;
+        while (last < Sheet::ColLimit && sheet.ColumnWidth(last + 1) == width) ++last;
         if (width != Sheet::DefaultColumnWidth) {
             TBytes b;
             b.U16(uint16_t(col - 1));
@@ -430,20 +421,13 @@ QByteArray BuildSheet(TSheetContext& ctx) {
         }
         col = last + 1;
     }
-    const int lastRow = book.LastRow();
-    const int lastCol = book.LastCol();
-    int firstRow = 0, firstCol = Sheet::ColLimit + 1;
-    if (lastRow > 0) {
-        book.ForEachCell({1, 1, lastRow, lastCol}, [&](int row, int col, const TCell&) {
-            if (firstRow == 0) firstRow = row;
-            firstCol = std::min(firstCol, col);
-        });
-    }
+    const int lastRow = sheet.LastRow();
+    const int lastCol = sheet.LastCol();
     {
         TBytes b;
-        b.U32(lastRow ? uint32_t(firstRow - 1) : 0);
+        b.U32(lastRow ? uint32_t(ctx.FirstRow - 1) : 0);
         b.U32(uint32_t(lastRow));
-        b.U16(lastRow ? uint16_t(firstCol - 1) : 0);
+        b.U16(lastRow ? uint16_t(ctx.FirstCol - 1) : 0);
         b.U16(uint16_t(lastCol));
         b.U16(0);
         s.Record(rDIMENSIONS, b);
@@ -451,13 +435,13 @@ QByteArray BuildSheet(TSheetContext& ctx) {
     // Rows that have cells or a height of their own, in blocks of 32 as Excel groups them.
     int lastListedRow = lastRow;
     for (int row = Sheet::RowLimit; row > lastListedRow; --row) {
-        if (book.RowHeight(row) != defaultHeight) { lastListedRow = row; break; }
+        if (sheet.RowHeight(row) != defaultHeight) { lastListedRow = row; break; }
     }
     for (int block = 1; block <= lastListedRow; block += 32)
         WriteRowBlock(s, ctx, block, std::min(block + 31, lastListedRow), defaultHeight);
     {
         TBytes b;
-        b.U16(uint16_t(0x06B4 | (book.ShowGridLines() ? 0x0002 : 0)));
+        b.U16(uint16_t(0x06B4 | (sheet.ShowGridLines() ? 0x0002 : 0)));
         b.U16(0);
         b.U16(0);
         b.U16(IcvWindowText);
@@ -468,7 +452,7 @@ QByteArray BuildSheet(TSheetContext& ctx) {
         s.Record(rWINDOW2, b);
     }
     {
-        const TCellRange sel = book.Selection();
+        const TCellRange sel = sheet.Selection();
         TBytes b;
         b.U8(3);
         b.U16(uint16_t(sel.Row1 - 1));
@@ -560,21 +544,23 @@ QByteArray EncodeFormula(const TFormula& formula) {
     return b.Data;
 }
 
-QByteArray BuildWorkbookStream(const TWorkbook& book) {
-    TSheetContext ctx{book, {}, {}};
+QByteArray BuildWorkbookStream(const TSheetSource& sheet) {
+    TSheetContext ctx{sheet, {}, {}};
 
     // Formats, fonts and strings that the cells use.
-    std::vector<bool> used(size_t(book.FormatCount()), false);
+    std::vector<bool> used(size_t(sheet.FormatCount()), false);
     used[0] = true;
     QStringList strings;
     uint32_t stringRefs = 0;
-    book.ForEachCell({1, 1, Sheet::RowLimit, Sheet::ColLimit}, [&](int, int, const TCell& cell) {
+    sheet.ForEachCell({1, 1, Sheet::RowLimit, Sheet::ColLimit}, [&](int row, int col, const TSourceCell& cell) {
+        if (ctx.FirstRow == 0) ctx.FirstRow = row;
+        ctx.FirstCol = std::min(ctx.FirstCol, col);
         used[size_t(cell.Format)] = true;
-        if (cell.Kind == TCell::Text) {
+        if (cell.Kind == TSourceCell::Text) {
             ++stringRefs;
-            if (!ctx.StringIndex.contains(cell.Str)) {
-                ctx.StringIndex.insert(cell.Str, uint32_t(strings.size()));
-                strings.append(cell.Str);
+            if (!ctx.StringIndex.contains(*cell.Str)) {
+                ctx.StringIndex.insert(*cell.Str, uint32_t(strings.size()));
+                strings.append(*cell.Str);
             }
         }
     });
@@ -583,9 +569,9 @@ QByteArray BuildWorkbookStream(const TWorkbook& book) {
     std::map<QString, uint16_t> numberFormats;
     std::vector<TFontKey> fontOrder;
     std::vector<QString> formatOrder;
-    for (int i = 0; i < book.FormatCount(); ++i) {
+    for (int i = 0; i < sheet.FormatCount(); ++i) {
         if (!used[size_t(i)]) continue;
-        const TCellFormat& f = book.Format(i);
+        const TCellFormat& f = sheet.Format(i);
         const TFontKey key = TFontKey::Of(f);
         if (!(key == TFontKey::Of(defaults)) && !fonts.count(key)) {
             // Font index 4 does not exist in the file format; ours start at 5.
@@ -597,10 +583,10 @@ QByteArray BuildWorkbookStream(const TWorkbook& book) {
             formatOrder.push_back(f.NumberFormat);
         }
     }
-    ctx.XfOfFormat.assign(size_t(book.FormatCount()), 15);
+    ctx.XfOfFormat.assign(size_t(sheet.FormatCount()), 15);
     uint16_t nextXf = 16;
     std::vector<int> xfOrder;
-    for (int i = 1; i < book.FormatCount(); ++i) {
+    for (int i = 1; i < sheet.FormatCount(); ++i) {
         if (!used[size_t(i)]) continue;
         ctx.XfOfFormat[size_t(i)] = nextXf++;
         xfOrder.push_back(i);
@@ -649,7 +635,7 @@ QByteArray BuildWorkbookStream(const TWorkbook& book) {
     for (int i = 0; i < 15; ++i) WriteXf(g, 0, 0, true, defaults);
     WriteXf(g, 0, 0, false, defaults);
     for (const int i : xfOrder) {
-        const TCellFormat& f = book.Format(i);
+        const TCellFormat& f = sheet.Format(i);
         const TFontKey key = TFontKey::Of(f);
         const uint16_t font = key == TFontKey::Of(defaults) ? 0 : fonts[key];
         const uint16_t format = f.NumberFormat == QLatin1String("General") ? 0 : numberFormats[f.NumberFormat];
@@ -680,95 +666,16 @@ QByteArray BuildWorkbookStream(const TWorkbook& book) {
     return stream;
 }
 
-QByteArray BuildCompoundFile(const QString& streamName, const QByteArray& streamData) {
-    constexpr int SectorSize = 512;
-    constexpr uint32_t FreeSect = 0xFFFFFFFF, EndOfChain = 0xFFFFFFFE, FatSect = 0xFFFFFFFD,
-                       DifSect = 0xFFFFFFFC, NoStream = 0xFFFFFFFF;
-    QByteArray stream = streamData;
-    if (stream.size() < 4096) stream.append(4096 - stream.size(), '\0');
-    const uint32_t streamSize = uint32_t(stream.size());
-    const uint32_t streamSectors = uint32_t((stream.size() + SectorSize - 1) / SectorSize);
-    stream.append(int(streamSectors) * SectorSize - stream.size(), '\0');
-
-    // FAT and DIFAT sectors count themselves, so settle their numbers together.
-    uint32_t fatSectors = 1, difatSectors = 0;
-    for (;;) {
-        const uint32_t total = streamSectors + 1 + fatSectors + difatSectors;
-        const uint32_t fat = (total + 127) / 128;
-        const uint32_t difat = fat > 109 ? (fat - 109 + 126) / 127 : 0;
-        if (fat == fatSectors && difat == difatSectors) break;
-        fatSectors = fat;
-        difatSectors = difat;
-    }
-    const uint32_t dirSector = streamSectors;
-    const uint32_t firstFat = dirSector + 1;
-    const uint32_t firstDifat = firstFat + fatSectors;
-
-    std::vector<uint32_t> fat(size_t(fatSectors) * 128, FreeSect);
-    for (uint32_t i = 0; i < streamSectors; ++i) fat[i] = i + 1 < streamSectors ? i + 1 : EndOfChain;
-    fat[dirSector] = EndOfChain;
-    for (uint32_t i = 0; i < fatSectors; ++i) fat[firstFat + i] = FatSect;
-    for (uint32_t i = 0; i < difatSectors; ++i) fat[firstDifat + i] = DifSect;
-
-    TBytes out;
-    // Header.
-    out.Raw(QByteArray::fromHex("D0CF11E0A1B11AE1"));
-    out.Zeros(16);
-    out.U16(0x003E);
-    out.U16(0x0003);
-    out.U16(0xFFFE);
-    out.U16(9);   // 512-byte sectors
-    out.U16(6);   // 64-byte mini sectors
-    out.Zeros(6);
-    out.U32(0);   // directory sectors: not counted in version 3
-    out.U32(fatSectors);
-    out.U32(dirSector);
-    out.U32(0);
-    out.U32(4096);
-    out.U32(EndOfChain);  // no mini FAT
-    out.U32(0);
-    out.U32(difatSectors ? firstDifat : EndOfChain);
-    out.U32(difatSectors);
-    for (uint32_t i = 0; i < 109; ++i) out.U32(i < fatSectors ? firstFat + i : FreeSect);
-
-    out.Raw(stream);
-
-    // Directory: the root and the one stream.
-    auto entry = [&](const QString& name, uint8_t type, uint32_t child, uint32_t start, uint32_t size) {
-        const qsizetype begin = out.Size();
-        for (const QChar c : name) out.U16(c.unicode());
-        out.Zeros(int(64 - (out.Size() - begin)));
-        out.U16(name.isEmpty() ? 0 : uint16_t((name.size() + 1) * 2));
-        out.U8(type);
-        out.U8(type ? 1 : 0);  // black; unused entries are all zero
-        out.U32(NoStream);
-        out.U32(NoStream);
-        out.U32(child);
-        out.Zeros(16 + 4 + 8 + 8);
-        out.U32(start);
-        out.U32(size);
-        out.U32(0);
-    };
-    entry(QStringLiteral("Root Entry"), 5, 1, EndOfChain, 0);
-    entry(streamName, 2, NoStream, 0, streamSize);
-    entry(QString(), 0, NoStream, 0, 0);
-    entry(QString(), 0, NoStream, 0, 0);
-
-    for (const uint32_t v : fat) out.U32(v);
-
-    // FAT sectors beyond the 109 the header lists are chained through DIFAT sectors.
-    for (uint32_t d = 0; d < difatSectors; ++d) {
-        for (uint32_t k = 0; k < 127; ++k) {
-            const uint32_t index = 109 + d * 127 + k;
-            out.U32(index < fatSectors ? firstFat + index : FreeSect);
-        }
-        out.U32(d + 1 < difatSectors ? firstDifat + d + 1 : EndOfChain);
-    }
-    return out.Data;
-}
-
-QByteArray BuildWorkbookFile(const TWorkbook& book) {
-    return BuildCompoundFile(QStringLiteral("Workbook"), BuildWorkbookStream(book));
+QByteArray BuildWorkbookFile(const TSheetSource& sheet) {
+    return CompoundFile::Build(QStringLiteral("Workbook"), BuildWorkbookStream(sheet));
 }
 
 }  // namespace XlsWriter
+
+QString TXlsExporter::FileFilter() const { return QStringLiteral("Excel|*.xls"); }
+
+QString TXlsExporter::Extension() const { return QStringLiteral("xls"); }
+
+void TXlsExporter::Export(const TSheetSource& sheet, const QString& path) const {
+    WriteFile(path, [&] { return XlsWriter::BuildWorkbookFile(sheet); });
+}

@@ -1,6 +1,8 @@
 // Saved workbooks read back by an independent reader (xlrd, through read_xls.py).
+#include "CompoundFile.h"
 #include "Formats.h"
 #include "Workbook.h"
+#include "WorkbookSource.h"
 #include "XlsWriter.h"
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -41,6 +43,9 @@ QJsonObject ReadBack(const QString& mode, const QString& file) {
     if (error.error != QJsonParseError::NoError) qFatal("reader output: %s", qPrintable(error.errorString()));
     return doc.object();
 }
+
+// Saves the workbook through the .xls exporter, as the report screens do.
+void Save(const TWorkbook& book, const QString& file) { TXlsExporter().Export(TWorkbookSource(book), file); }
 
 QString Key(int row, int col) { return QStringLiteral("%1,%2").arg(row).arg(col); }
 
@@ -134,7 +139,7 @@ void TstXlsWriter::reportSheetReadsBack() {
     TWorkbook book;
     BuildReport(book);
     const QString file = m_dir.filePath("report.xls");
-    book.SaveWorkbook(file, 4);
+    Save(book, file);
     const QJsonObject x = ReadBack("sheet", file);
     const QJsonObject cells = x["cells"].toObject();
     auto cell = [&](int r, int c) { return cells[Key(r, c)].toObject(); };
@@ -223,7 +228,7 @@ void TstXlsWriter::reportSheetReadsBack() {
     book.SetPrintLandscape(false);
     book.SetPrintScaling(100, true, 1, 2);
     book.SetShowGridLines(true);
-    book.SaveWorkbook(file, 4);
+    Save(book, file);
     const QJsonObject y = ReadBack("sheet", file);
     QCOMPARE(y["setup"].toObject()["landscape"].toBool(), false);
     QCOMPARE(y["setup"].toObject()["fit_to_pages"].toBool(), true);
@@ -234,7 +239,7 @@ void TstXlsWriter::reportSheetReadsBack() {
 void TstXlsWriter::emptyWorkbookOpens() {
     TWorkbook book;
     const QString file = m_dir.filePath("empty.xls");
-    book.SaveWorkbook(file, 4);
+    Save(book, file);
     const QJsonObject x = ReadBack("sheet", file);
     QCOMPARE(x["nrows"].toInt(), 0);
     QCOMPARE(x["cells"].toObject().size(), 0);
@@ -260,7 +265,7 @@ void TstXlsWriter::twentyThousandCellsAndLongStrings() {
     book.SetCellText(1001, 2, narrow);
     book.SetCellFormula(1002, 1, "SUM(A1:A1000)");
     const QString file = m_dir.filePath("big.xls");
-    book.SaveWorkbook(file, 4);
+    Save(book, file);
     QVERIFY(QFileInfo(file).size() > 400000);
 
     const QJsonObject cells = ReadBack("sheet", file)["cells"].toObject();
@@ -294,7 +299,7 @@ void TstXlsWriter::deepChainSavesItsValue() {
     for (int r = 2; r <= Length; ++r) book.SetCellFormula(r, 1, QStringLiteral("A%1+1").arg(r - 1));
     if (readFirst) QCOMPARE(book.GetCellNumber(readFirst, 1), double(readFirst));
     const QString file = m_dir.filePath(QStringLiteral("chain%1.xls").arg(readFirst));
-    book.SaveWorkbook(file, 4);
+    Save(book, file);
     const QJsonObject x = ReadBack("sheet", file);
     const QJsonObject cells = x["cells"].toObject();
     QCOMPARE(cells.size(), Length);
@@ -346,7 +351,7 @@ void TstXlsWriter::circularReferenceSavesError() {
         QCOMPARE(book.CellDisplayText(row, col), QString("#REF!"));
     }
     const QString file = m_dir.filePath(QStringLiteral("circular%1.xls").arg(QTest::currentDataTag()).replace(' ', '_'));
-    book.SaveWorkbook(file, 4);
+    Save(book, file);
     const QJsonObject saved = ReadBack("sheet", file)["cells"].toObject();
     QCOMPARE(saved.size(), cells.size());
     for (const QString& c : cells) {
@@ -379,7 +384,7 @@ void TstXlsWriter::compoundFileStreams() {
     QByteArray data(size, '\0');
     QRandomGenerator rng(size);
     for (char& b : data) b = char(rng.bounded(256));
-    const QByteArray file = XlsWriter::BuildCompoundFile("Workbook", data);
+    const QByteArray file = CompoundFile::Build("Workbook", data);
     QCOMPARE(file.size() % 512, 0);
     const QString path = m_dir.filePath(QStringLiteral("stream%1.bin").arg(size));
     QFile f(path);
@@ -397,8 +402,8 @@ void TstXlsWriter::compoundFileStreams() {
 void TstXlsWriter::unwritablePathIsRejected() {
     TWorkbook book;
     book.SetCellNumber(1, 1, 1);
-    QVERIFY_THROWS_EXCEPTION(ESheetError, book.SaveWorkbook(m_dir.filePath("no/such/folder/x.xls"), 4));
-    QVERIFY_THROWS_EXCEPTION(ESheetError, book.SaveWorkbook(QString(), 4));
+    QVERIFY_THROWS_EXCEPTION(ESheetError, Save(book, m_dir.filePath("no/such/folder/x.xls")));
+    QVERIFY_THROWS_EXCEPTION(ESheetError, Save(book, QString()));
 }
 
 QTEST_GUILESS_MAIN(TstXlsWriter)
