@@ -1,5 +1,6 @@
 #include "Dataset.h"
 
+#include "DatasetRollback.h"
 #include "DayNumber.h"
 #include "Errors.h"
 #include "Formats.h"
@@ -87,6 +88,14 @@ TValue TField::Value() const
 {
     const TRecord* r = m_dataSet->ActiveRecord();
     return r ? m_dataSet->FieldValue(*r, m_index) : TValue();
+}
+
+TValue TField::OldValue() const
+{
+    const TDataSet& ds = *m_dataSet;
+    if (ds.m_state == TDataSetState::Insert || ds.m_current < 0 || ds.m_current >= int(ds.m_view.size()))
+        return TValue();
+    return ds.FieldValue(*ds.m_view[size_t(ds.m_current)], m_index);
 }
 
 int64_t TField::ToInteger(const TValue& v) const
@@ -533,6 +542,7 @@ void TDataSet::Open()
     m_eof = m_view.empty();
     m_bof = true;
     m_state = TDataSetState::Browse;
+    TDataSetRollback::Opened(*this);
     emit ActiveChanged();
     emit StateChanged();
     emit DataSetChanged();
@@ -543,6 +553,7 @@ void TDataSet::Close()
 {
     if (!Active())
         return;
+    TDataSetRollback::Closing(*this);
     m_insertRecord = nullptr;
     m_buffer = TRecord();
     DoClose();
@@ -806,11 +817,13 @@ void TDataSet::Post()
         TRecord written = m_buffer;
         DoInsert(written);
         written.calculated = false;
+        TDataSetRollback::Posting(*this);
         *m_insertRecord = std::move(written);
         m_insertRecord = nullptr;
     } else {
         TRecord& original = *m_view[m_current];
         DoUpdate(original, m_buffer);
+        TDataSetRollback::Posting(*this);
         original = m_buffer;
         original.calculated = false;
     }
@@ -857,7 +870,9 @@ void TDataSet::Delete()
         throw EDatasetError(QStringLiteral("%1: there is no row to delete").arg(Name()));
     TRecord* victim = m_view[m_current];
     DoDelete(*victim);
-    m_all.erase(PlaceAmongAll(m_all, m_view, m_current));
+    const auto place = PlaceAmongAll(m_all, m_view, m_current);
+    TDataSetRollback::Deleting(*this, *place, size_t(place - m_all.begin()));
+    m_all.erase(place);
     m_view.erase(m_view.begin() + m_current);
     if (m_view.empty()) {
         m_current = -1;

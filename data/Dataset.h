@@ -16,6 +16,7 @@
 #include <vector>
 
 class TDataSet;
+class TDbConnection;
 
 enum class TFieldType { Unknown, Smallint, Integer, String, Memo, Money, Float, Date };
 enum class TFieldKind { Data, Calculated, Lookup };
@@ -62,6 +63,9 @@ public:
 
     // The value in the current row (the row being calculated inside a calculation).
     TValue Value() const;
+    // The current row's value as stored, before its pending change: as read or last
+    // posted. Null while a row is being added.
+    TValue OldValue() const;
     bool IsNull() const { return Value().IsNull(); }
     int64_t AsInteger() const { return ToInteger(Value()); }
     QString AsString() const { return ToString(Value()); }
@@ -159,6 +163,12 @@ public:
 
     // Editing. Insert adds an empty row before the current one; Post writes the pending
     // row to the database (a failure leaves it pending) and Cancel drops it.
+    //
+    // Inside a transaction of the set's connection the rows follow the book: should that
+    // transaction, or the savepoint the step was taken in, roll back, a row posted in it
+    // is pending again (added or changed, as the current row) with the values it had at
+    // the post, a row deleted in it is back, and a set closed, refreshed or opened in it
+    // is as it was before; see DatasetRollback.h.
     void Insert();
     void Edit();
     void Post();
@@ -209,12 +219,15 @@ protected:
     virtual void DoInsert(TRecord& record) = 0;
     virtual void DoUpdate(const TRecord& original, const TRecord& changed) = 0;
     virtual void DoDelete(const TRecord& record) = 0;
+    // The connection whose transactions the rows follow back on a rollback; none by default.
+    virtual TDbConnection* TransactionConnection() const { return nullptr; }
 
     const TRecord& RecordRef(int row) const;
     int ResultColumnOf(int fieldIndex) const { return m_fieldColumns.at(fieldIndex); }
 
 private:
     friend class TField;
+    friend class TDataSetRollback;
     struct TFilterTerm;
     struct TLookupCache {
         quint64 generation = ~0ull;

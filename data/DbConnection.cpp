@@ -3,8 +3,27 @@
 #include "Errors.h"
 #include "Schema.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+#include <unistd.h>
+
+namespace {
+
+// Why the program may not write `path`, in the system's words; empty when it may. The
+// system's own answer, so it also holds for a privileged user: an immutable file, a
+// read-only mount.
+QString WriteRefusal(const QString& path)
+{
+    if (::access(QFile::encodeName(path).constData(), W_OK) == 0)
+        return {};
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+}  // namespace
 
 TDbConnection::~TDbConnection()
 {
@@ -25,6 +44,50 @@ void TDbConnection::SetPassword(const QString& password)
     m_password = password.toUtf8();
 }
 
+void TDbConnection::SetOpenReadOnly(bool readOnly)
+{
+    if (Connected())
+        throw EDatabaseError(QStringLiteral("Cannot change how an open connection was opened"));
+    m_openReadOnly = readOnly;
+}
+
+QString TDbConnection::Book() const
+{
+    return QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
+}
+
+QString TDbConnection::ReadOnlyReason() const
+{
+    if (!ReadOnly())
+        return {};
+    return QStringLiteral("The book %1 is read-only: %2. You can look at your books, but no change can be saved.")
+        .arg(Book(), m_readOnlyWhy);
+}
+
+EDatabaseError TDbConnection::Error(int rc, const QString& engineText) const
+{
+    const int primary = rc & 0xff;
+    if (!m_db || (primary != SQLITE_READONLY && primary != SQLITE_CANTOPEN))
+        return EDatabaseError(engineText, rc);
+    // A write the book refused: say what cannot be written, the file or its folder, as
+    // found at open or, when that changed since, as the system answers now.
+    QString why = m_readOnlyWhy;
+    if (why.isEmpty()) {
+        const QString folder = QDir::toNativeSeparators(QFileInfo(m_path).absolutePath());
+        if (const QString file = WriteRefusal(m_path); !file.isEmpty())
+            why = QStringLiteral("the file cannot be written (%1)").arg(file);
+        else if (const QString dir = WriteRefusal(folder); !dir.isEmpty())
+            why = QStringLiteral("its folder %1 cannot be written (%2), and saving a change needs a journal file "
+                                 "beside the book")
+                      .arg(folder, dir);
+    }
+    if (why.isEmpty())
+        return EDatabaseError(
+            QStringLiteral("The book %1 cannot be written: %2. The change was not saved.").arg(Book(), engineText), rc);
+    return EDatabaseError(
+        QStringLiteral("The book %1 is read-only: %2. The change was not saved.").arg(Book(), why), rc);
+}
+
 QString TDbConnection::LastError() const
 {
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
@@ -35,7 +98,7 @@ void TDbConnection::Check(int rc) const
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return;
     const QString text = m_db ? LastError() : QString::fromUtf8(sqlite3_errstr(rc));
-    throw EDatabaseError(text, rc);
+    throw Error(rc, text);
 }
 
 void TDbConnection::Open()
@@ -53,16 +116,41 @@ void TDbConnection::OpenFile(bool create)
 {
     const QByteArray path = m_path.toUtf8();
     sqlite3* db = nullptr;
-    // One thread uses the connection, so the engine need not lock around every call.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    int rc = sqlite3_open_v2(path.constData(), &db, flags, nullptr);
     auto fail = [&](const QString& message, int code) {
         sqlite3_close_v2(db);
         m_db = nullptr;
         throw EDatabaseError(QStringLiteral("Cannot open the database \"%1\": %2").arg(m_path, message), code);
     };
+    // A book the program may not write is opened for reading and said so now, rather than
+    // at the first save. Writing needs the file and, for the rollback journal made beside
+    // it on every commit, its folder.
+    const QString folder = QDir::toNativeSeparators(QFileInfo(m_path).absolutePath());
+    const QString folderRefusal = m_openReadOnly ? QString() : WriteRefusal(folder);
+    if (create && m_openReadOnly)
+        fail(QStringLiteral("there is no book there to open for reading"), SQLITE_CANTOPEN);
+    if (create && !folderRefusal.isEmpty())
+        fail(QStringLiteral("there is no book there, and none can be made: its folder %1 cannot be written (%2)")
+                 .arg(folder, folderRefusal),
+             SQLITE_CANTOPEN);
+    QString readOnlyWhy;
+    if (m_openReadOnly)
+        readOnlyWhy = QStringLiteral("it was opened for reading only");
+    else if (const QString file = create ? QString() : WriteRefusal(m_path); !file.isEmpty())
+        readOnlyWhy = QStringLiteral("the file cannot be written (%1)").arg(file);
+    else if (!folderRefusal.isEmpty())
+        readOnlyWhy = QStringLiteral("its folder %1 cannot be written (%2), and saving a change needs a journal "
+                                     "file beside the book")
+                          .arg(folder, folderRefusal);
+    // One thread uses the connection, so the engine need not lock around every call.
+    const int flags = SQLITE_OPEN_NOMUTEX
+                      | (readOnlyWhy.isEmpty() ? SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0)
+                                               : SQLITE_OPEN_READONLY);
+    int rc = sqlite3_open_v2(path.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK)
         fail(db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc)), rc);
+    // The engine falls back to reading by itself when the system refuses it the file.
+    if (readOnlyWhy.isEmpty() && sqlite3_db_readonly(db, "main") == 1)
+        readOnlyWhy = QStringLiteral("the system does not let the file be written");
 
     // The key goes in before any other statement touches the file.
     rc = sqlite3_key_v2(db, "main", m_password.constData(), m_password.size());
@@ -116,6 +204,7 @@ void TDbConnection::OpenFile(bool create)
     sqlite3_busy_timeout(db, 5000);
 
     m_db = db;
+    m_readOnlyWhy = readOnlyWhy;
     ++m_generation;
     if (tables == 0) {
         try {
@@ -136,7 +225,35 @@ void TDbConnection::Close()
     // Statements still prepared keep the handle alive until they are finalized.
     sqlite3_close_v2(m_db);
     m_db = nullptr;
+    m_readOnlyWhy.clear();
+    // The engine drops a transaction left open; what was shown of it goes with it.
+    if (m_transactionDepth > 0)
+        UndoTo(0);
     m_transactionDepth = 0;
+}
+
+void TDbConnection::OnRollback(std::unique_ptr<TRollbackStep> step)
+{
+    if (m_transactionDepth > 0 && !m_rollingBack)
+        m_rollbackSteps.push_back(std::move(step));
+}
+
+void TDbConnection::UndoTo(size_t mark)
+{
+    // Steps left while undoing (a dataset closed by its own undo) are not kept.
+    const bool outer = !m_rollingBack;
+    m_rollingBack = true;
+    while (m_rollbackSteps.size() > mark) {
+        std::unique_ptr<TRollbackStep> step = std::move(m_rollbackSteps.back());
+        m_rollbackSteps.pop_back();
+        try {
+            step->Undo();
+        } catch (...) {
+            // The book is already back; the remaining steps still have to run.
+        }
+    }
+    if (outer)
+        m_rollingBack = false;
 }
 
 sqlite3* TDbConnection::Handle()
@@ -153,7 +270,7 @@ void TDbConnection::ExecuteDirect(const QString& sql)
     if (rc != SQLITE_OK) {
         const QString message = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(err);
-        throw EDatabaseError(message, rc);
+        throw Error(rc, message);
     }
 }
 
@@ -163,7 +280,8 @@ QString TDbConnection::EngineVersion()
 }
 
 TTransaction::TTransaction(TDbConnection& connection)
-    : m_connection(connection), m_level(connection.TransactionDepth())
+    : m_connection(connection), m_level(connection.TransactionDepth()),
+      m_rollbackMark(connection.m_rollbackSteps.size())
 {
     if (m_level == 0)
         m_connection.ExecuteDirect(QStringLiteral("BEGIN IMMEDIATE"));
@@ -193,6 +311,10 @@ void TTransaction::Commit()
         m_connection.ExecuteDirect(QStringLiteral("RELEASE zorp_%1").arg(m_level));
     m_active = false;
     m_connection.m_transactionDepth = m_level;
+    // Stored for good: nothing left to undo. A released savepoint's steps stay, as the
+    // transaction around it may still roll back.
+    if (m_level == 0)
+        m_connection.m_rollbackSteps.clear();
 }
 
 void TTransaction::Rollback()
@@ -201,6 +323,13 @@ void TTransaction::Rollback()
         return;
     m_active = false;
     m_connection.m_transactionDepth = m_level;
+    // Whatever the engine answers, the book is back as it was; so is what the program
+    // holds of it.
+    struct TUndo {
+        TDbConnection& connection;
+        size_t mark;
+        ~TUndo() { connection.UndoTo(mark); }
+    } undo{m_connection, m_rollbackMark};
     if (!m_connection.Connected())
         return;
     if (m_level == 0) {

@@ -3,8 +3,20 @@
 // and stays open; a missing or empty file is created with the full schema.
 #include <QString>
 #include <functional>
+#include <memory>
+#include <vector>
 
+class EDatabaseError;
 struct sqlite3;
+
+// What the program holds beside the book and must put back when a transaction rolls back,
+// such as the rows of a dataset posted inside it.
+class TRollbackStep {
+public:
+    virtual ~TRollbackStep() = default;
+    // Runs after the engine has rolled back; it must not throw.
+    virtual void Undo() = 0;
+};
 
 class TDbConnection {
 public:
@@ -17,6 +29,8 @@ public:
     void SetDataSource(const QString& path);
     QString DataSource() const { return m_path; }
     void SetPassword(const QString& password);
+    // Only while closed: open the book for reading only, so that every write is refused.
+    void SetOpenReadOnly(bool readOnly);
 
     bool Connected() const { return m_db != nullptr; }
     // Opens now; statements call it on demand. An existing file that cannot be opened
@@ -24,6 +38,12 @@ public:
     // error is raised and the connection stays closed.
     void Open();
     void Close();
+
+    // Once open: whether the book cannot be changed, and why, in words for the user that
+    // name the file or its folder. A book whose file or folder the program cannot write is
+    // opened for reading; every write to it is then refused with that reason.
+    bool ReadOnly() const { return Connected() && !m_readOnlyWhy.isEmpty(); }
+    QString ReadOnlyReason() const;
 
     // The engine handle, opening the connection first.
     sqlite3* Handle();
@@ -36,8 +56,17 @@ public:
     // Raises EDatabaseError with the engine's text when rc is an error code.
     void Check(int rc) const;
     QString LastError() const;
+    // The error for a statement that failed with rc: the engine's text, or for a write the
+    // book refused (read-only, or no journal could be made), what cannot be written and why.
+    EDatabaseError Error(int rc, const QString& engineText) const;
 
     int TransactionDepth() const { return m_transactionDepth; }
+    bool InTransaction() const { return m_transactionDepth > 0; }
+    // Inside a transaction: `step` is undone should that transaction, or one around it,
+    // roll back, and dropped when the outermost one commits. Outside a transaction, and
+    // while a rollback is undoing steps, it is dropped at once.
+    void OnRollback(std::unique_ptr<TRollbackStep> step);
+    bool RollingBack() const { return m_rollingBack; }
 
     // The engine's library version and the cipher's, for the record.
     static QString EngineVersion();
@@ -45,16 +74,25 @@ public:
 private:
     friend class TTransaction;
     void OpenFile(bool create);
+    QString Book() const;
+    // Undoes the steps left since `mark`, newest first.
+    void UndoTo(size_t mark);
 
     sqlite3* m_db = nullptr;
     QString m_path;
     QByteArray m_password;
+    bool m_openReadOnly = false;
+    QString m_readOnlyWhy;  // why the open book cannot be written; empty when it can
     int m_generation = 0;
     int m_transactionDepth = 0;
+    std::vector<std::unique_ptr<TRollbackStep>> m_rollbackSteps;
+    bool m_rollingBack = false;
 };
 
 // One unit of work: rolls back unless committed. Nested transactions become savepoints,
-// so a helper that needs its own transaction can run inside a caller's.
+// so a helper that needs its own transaction can run inside a caller's. A rollback also
+// undoes the steps left on the connection inside it (see OnRollback), so what the program
+// shows of the book follows it back.
 class TTransaction {
 public:
     explicit TTransaction(TDbConnection& connection);
@@ -69,5 +107,6 @@ public:
 private:
     TDbConnection& m_connection;
     int m_level;
+    size_t m_rollbackMark;
     bool m_active = true;
 };

@@ -66,14 +66,9 @@ void RollUpLineDay(TLineKind kind, const TLineDay& day)
 
 TLineStorage::TLineStorage(TLineKind kind, TDataSet& lines) : m_kind(kind), m_lines(lines)
 {
-    m_stateConnection = QObject::connect(&lines, &TDataSet::StateChanged, [this] { StateChanged(); });
-    StateChanged();
 }
 
-TLineStorage::~TLineStorage()
-{
-    QObject::disconnect(m_stateConnection);
-}
+TLineStorage::~TLineStorage() = default;
 
 TLineDay TLineStorage::RowDay() const
 {
@@ -81,16 +76,13 @@ TLineDay TLineStorage::RowDay() const
                     int(m_lines.FieldByName("TRANSACTION_DATE").AsInteger())};
 }
 
-void TLineStorage::StateChanged()
+TLineDay TLineStorage::StoredDay() const
 {
-    // The day a line had when editing began tells a move, even when an earlier attempt
-    // to save it already wrote the new day into the pending row.
-    if (m_lines.State() == TDataSetState::Edit) {
-        if (!m_dayWhenEditBegan)
-            m_dayWhenEditBegan = RowDay();
-    } else {
-        m_dayWhenEditBegan.reset();
-    }
+    auto stored = [this](const char* name) {
+        const TField& f = m_lines.FieldByName(name);
+        return int(f.ToInteger(f.OldValue()));
+    };
+    return TLineDay{stored("YYYY"), stored("MM"), stored("TRANSACTION_DATE")};
 }
 
 void TLineStorage::BeforePost(const TLineDay& day, int itemId, bool taxable, TDayRecord dayRecord)
@@ -111,15 +103,19 @@ void TLineStorage::BeforePost(const TLineDay& day, int itemId, bool taxable, TDa
     m_lines.FieldByName(c.itemField).SetAsInteger(itemId);
     m_lines.FieldByName("TAXABLE").SetAsString(taxable ? QStringLiteral("Y") : QStringLiteral("N"));
 
+    // A changed line is told by the row as stored, not by the pending one: a save refused
+    // after the line was moved has already written the other day, and the number drawn
+    // there, into it.
     const bool inserting = m_lines.IsInserting();
     std::optional<TLineDay> movedFrom;
+    int lineNumber = 0;
     if (!inserting) {
-        const TLineDay before = m_dayWhenEditBegan.value_or(RowDay());
-        if (!(before == day))
-            movedFrom = before;
+        const TLineDay stored = StoredDay();
+        lineNumber = int(number.ToInteger(number.OldValue()));
+        if (!(stored == day))
+            movedFrom = stored;
     }
 
-    int lineNumber = int(number.AsInteger());
     TTransaction transaction(ConnectionOf(m_kind));
     if (dayRecord == TDayRecord::Ensure)
         EnsureDailyTransaction(day.YYYY, day.MM, day.TRANSACTION_DATE);

@@ -8,12 +8,13 @@
 // post and AfterPost after it, or Save for the whole sequence; after a delete it calls
 // AfterDelete, or Delete for the whole of it. Each step runs in a transaction of its own,
 // which becomes a savepoint inside a transaction the caller holds, so a screen can wrap a
-// whole save in one TTransaction and have every write kept or none.
+// whole save in one TTransaction and have every write kept or none. When such a
+// transaction rolls back, the dataset follows the book back (see DatasetRollback.h): the
+// line is pending again with what it held at the post, ready to be saved again.
 //
 // The key columns (YYYY, MM, TRANSACTION_DATE and the line number), the item id and the
 // taxable flag belong to this sequence: screens never write them themselves.
 #include <QDate>
-#include <QMetaObject>
 #include <optional>
 
 class TDataSet;
@@ -47,9 +48,11 @@ public:
     // While the dataset is inserting or editing a line, before it is posted: checks the
     // item id (1 to 32767) and the day, creates the period and day record when asked to,
     // draws the day's next line number for a new line or for an edited line whose day
-    // differs from the one it had when editing began, and writes the key columns, the
-    // item id and the taxable flag ("Y" or "N") into the pending row. A value the line
-    // cannot hold stops it before anything is written.
+    // differs from the one it has as stored, and writes the key columns, the item id and
+    // the taxable flag ("Y" or "N") into the pending row. A line that stays on, or comes
+    // back to, its stored day keeps its stored number, whatever an earlier refused save
+    // wrote into the pending row. A value the line cannot hold stops it before anything
+    // is written.
     void BeforePost(const TLineDay& day, int itemId, bool taxable, TDayRecord dayRecord);
     // After the post: the day and then the month of the line, and when it moved, the day
     // and month it came from.
@@ -57,13 +60,15 @@ public:
     // After a line of `day` was deleted: that day and its month. Counters are not lowered.
     void AfterDelete(const TLineDay& day);
 
-    // BeforePost, post and AfterPost in one transaction. On failure nothing is kept in the
-    // book and the row stays pending, so the screen can correct it and save again; the
-    // rows of the dataset itself are not put back, which a refresh does.
+    // BeforePost, post and AfterPost in one transaction. On failure, at whatever step,
+    // nothing is kept in the book and the dataset shows what the book holds, with the line
+    // pending again (being added or changed) with the values it had at the post, so the
+    // screen can correct it and save again.
     void Save(const TLineDay& day, int itemId, bool taxable, TDayRecord dayRecord);
     // Deletes the current line and recomputes its day and month, in one transaction, and
-    // returns the day the line belonged to. A line being added is dropped instead, as a
-    // dataset's delete does, and nothing is returned.
+    // returns the day the line belonged to; on failure the line is back in the book and
+    // in the dataset. A line being added is dropped instead, as a dataset's delete does,
+    // and nothing is returned.
     std::optional<TLineDay> Delete();
 
     // What the last BeforePost decided, until AfterPost has run.
@@ -78,13 +83,11 @@ private:
         std::optional<TLineDay> movedFrom;
         int lineNumber = 0;
     };
-    void StateChanged();
     TLineDay RowDay() const;
+    TLineDay StoredDay() const;
 
     TLineKind m_kind;
     TDataSet& m_lines;
-    QMetaObject::Connection m_stateConnection;
-    std::optional<TLineDay> m_dayWhenEditBegan;
     std::optional<TPlan> m_plan;
 };
 

@@ -5,6 +5,7 @@
 #include "Errors.h"
 
 #include <QRegularExpression>
+#include <optional>
 #include <sqlite3.h>
 
 // ---------------------------------------------------------------- parameters
@@ -142,7 +143,7 @@ sqlite3_stmt* TStatementCore::Ready()
             const QString message = QString::fromUtf8(sqlite3_errmsg(db));
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
-            throw EDatabaseError(message, rc);
+            throw m_connection.Error(rc, message);
         }
         m_generation = m_connection.Generation();
     }
@@ -170,7 +171,7 @@ int TCommand::Execute()
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(m_core.Connection().Handle()));
         m_core.Reset();
-        throw EDatabaseError(message, rc);
+        throw m_core.Connection().Error(rc, message);
     }
     m_core.Reset();
     return sqlite3_changes(m_core.Connection().Handle());
@@ -271,7 +272,7 @@ void TQuery::DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vec
     if (rc != SQLITE_DONE) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(Connection().Handle()));
         m_core.Reset();
-        throw EDatabaseError(message, rc);
+        throw Connection().Error(rc, message);
     }
     m_core.Reset();
 }
@@ -348,7 +349,7 @@ int TQuery::ExecuteWrite(const QString& sql, const std::vector<TValue>& values)
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(st);
-        throw EDatabaseError(message, rc);
+        throw Connection().Error(rc, message);
     }
     try {
         for (size_t i = 0; i < values.size(); ++i)
@@ -361,7 +362,7 @@ int TQuery::ExecuteWrite(const QString& sql, const std::vector<TValue>& values)
     const QString message = QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(message, rc);
+        throw Connection().Error(rc, message);
     return sqlite3_changes(db);
 }
 
@@ -393,14 +394,21 @@ void TQuery::DoInsert(TRecord& record)
         marks << QStringLiteral("?");
         values.push_back(v);
     }
+    // The row and what AfterInsertRow writes for it are stored together or not at all.
+    std::optional<TTransaction> unit;
+    if (AfterInsertRow)
+        unit.emplace(Connection());
     if (columns.isEmpty())
         ExecuteWrite(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table), values);
     else
         ExecuteWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, columns.join(", "), marks.join(", ")),
                      values);
+    sqlite3* db = Connection().Handle();
+    const sqlite3_int64 rowid = sqlite3_last_insert_rowid(db);
+    if (AfterInsertRow)
+        AfterInsertRow(*this);
 
     // Read the row back, so defaults the table filled in show as stored.
-    sqlite3* db = Connection().Handle();
     QStringList all;
     for (const auto& w : m_writeColumns)
         all << w.column;
@@ -408,11 +416,13 @@ void TQuery::DoInsert(TRecord& record)
         QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(all.join(", "), m_table).toUtf8();
     sqlite3_stmt* st = nullptr;
     Connection().Check(sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr));
-    sqlite3_bind_int64(st, 1, sqlite3_last_insert_rowid(db));
+    sqlite3_bind_int64(st, 1, rowid);
     if (sqlite3_step(st) == SQLITE_ROW)
         for (size_t i = 0; i < m_writeColumns.size(); ++i)
             record.values[m_writeColumns[i].field] = ReadColumn(st, int(i));
     sqlite3_finalize(st);
+    if (unit)
+        unit->Commit();
 }
 
 void TQuery::DoUpdate(const TRecord& original, const TRecord& changed)

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class TDbConnection;
@@ -104,6 +105,10 @@ public:
     // table's primary key as it was when the row was read.
     QString UpdateTable;
     QStringList KeyColumns;
+    // Runs inside each insert through this query, after the row is written and before it
+    // is read back, in one transaction with it: what it writes to the new row shows in the
+    // set as stored. The fields read the values being inserted.
+    std::function<void(TQuery&)> AfterInsertRow;
 
 protected:
     std::vector<TColumn> DoPrepare() override;
@@ -113,6 +118,7 @@ protected:
     void DoInsert(TRecord& record) override;
     void DoUpdate(const TRecord& original, const TRecord& changed) override;
     void DoDelete(const TRecord& record) override;
+    TDbConnection* TransactionConnection() const override { return &m_core.Connection(); }
 
 private:
     struct TWriteColumn {

@@ -1,6 +1,7 @@
 #include "sql_DailyTransaction.h"
 
 #include "Formats.h"
+#include "tbl_DailyTransaction.h"
 
 TdmDailyTransaction* dmDailyTransaction = nullptr;
 
@@ -31,6 +32,11 @@ TdmDailyTransaction::TdmDailyTransaction(TDbConnection& connection, QObject* par
     days.AddField("TAKINGS", TFieldType::Money).Titled("Income").Wide(18).Formats(Masks::Money, Masks::Money);
     days.AddField("EXPENSES", TFieldType::Money).Titled("Expenses").Wide(18).Formats(Masks::Money, Masks::Money);
     days.OnCalcFields = CalcDisplayDate;
+    // A day added on its screen starts from the lines it already holds.
+    days.AfterInsertRow = [](TQuery& q) {
+        UpdateDayTotals(int(q.FieldByName("YYYY").AsInteger()), int(q.FieldByName("MM").AsInteger()),
+                        int(q.FieldByName("TRANSACTION_DATE").AsInteger()));
+    };
     dsGetDailyTransaction = NewDataSource(QStringLiteral("dsGetDailyTransaction"), qryGetDailyTransaction);
 
     qryGetNextSalesID =

@@ -1,6 +1,7 @@
 #include "sql_Period.h"
 
 #include "Formats.h"
+#include "tbl_period.h"
 
 #include <cmath>
 
@@ -19,6 +20,10 @@ TdmPeriod::TdmPeriod(TDbConnection& connection, QObject* parent)
     period.AddField("EXPENSES", TFieldType::Money).Titled("Expenses").Wide(12).Formats(Masks::Money);
     period.AddCalculatedField("Profit Margin", TFieldType::Money).Titled("Profit Margin").Formats(Masks::Percent);
     period.OnCalcFields = [this](TDataSet& ds) { qryGetPeriodCalcFields(ds); };
+    // A month added on its screen starts from the lines it already holds.
+    period.AfterInsertRow = [](TQuery& q) {
+        UpdatePeriodTotals(int(q.FieldByName("YYYY").AsInteger()), int(q.FieldByName("MM").AsInteger()));
+    };
     dsGetPeriod = NewDataSource(QStringLiteral("dsGetPeriod"), qryGetPeriod);
 
     qryGetLatestPeriod = NewQuery(QStringLiteral("qryGetLatestPeriod"),

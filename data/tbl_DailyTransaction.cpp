@@ -94,6 +94,12 @@ void UpdateDayExpenses(int year, int month, int day)
     c.Execute();
 }
 
+void UpdateDayTotals(int year, int month, int day)
+{
+    UpdateDaySales(year, month, day);
+    UpdateDayExpenses(year, month, day);
+}
+
 bool DailyTransactionExists(int year, int month, int day)
 {
     TQuery& q = *dmDailyTransaction->qryGetDailyTransactionRecord;
@@ -120,6 +126,12 @@ void InsertDailyTransactionRecord(int profileId, int year, int month, const QDat
 void EnsureDailyTransaction(int year, int month, int day)
 {
     EnsurePeriod(year, month);
-    if (!DailyTransactionExists(year, month, day))
-        InsertDailyTransactionRecord(1, year, month, DayNumber::ToDate(day), Money(), Money(), 0, 0);
+    if (DailyTransactionExists(year, month, day))
+        return;
+    // Both totals from the lines present, whichever kind of line is being stored: the
+    // sums and the row they go into in one unit of work.
+    TTransaction transaction(dmDailyTransaction->Connection());
+    InsertDailyTransactionRecord(1, year, month, DayNumber::ToDate(day), GetTotalSales(year, month, day),
+                                 GetTotalExpenses(year, month, day), 0, 0);
+    transaction.Commit();
 }

@@ -1,5 +1,6 @@
 #include "tbl_period.h"
 
+#include "DbConnection.h"
 #include "sql_Period.h"
 #include "tbl_DailyExpenses.h"
 #include "tbl_DailySales.h"
@@ -35,6 +36,12 @@ void UpdatePeriodExpenses(int year, int month)
     c.Execute();
 }
 
+void UpdatePeriodTotals(int year, int month)
+{
+    UpdatePeriodSales(year, month);
+    UpdatePeriodExpenses(year, month);
+}
+
 bool PeriodExists(int year, int month)
 {
     TQuery& q = *dmPeriod->qryGetPeriodRecord;
@@ -57,6 +64,9 @@ void InsertPeriodRecord(int profileId, int year, int month, Money sales, Money e
 
 void EnsurePeriod(int year, int month)
 {
-    if (!PeriodExists(year, month))
-        InsertPeriodRecord(1, year, month, Money(), Money());
+    if (PeriodExists(year, month))
+        return;
+    TTransaction transaction(dmPeriod->Connection());
+    InsertPeriodRecord(1, year, month, GetTotalSalesForPeriod(year, month), GetTotalExpensesForPeriod(year, month));
+    transaction.Commit();
 }

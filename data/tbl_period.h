@@ -9,7 +9,10 @@ void GetLatestPeriod(int& year, int& month);
 // flag; 0 when it has none. A month without a row is left without one.
 void UpdatePeriodSales(int year, int month);
 void UpdatePeriodExpenses(int year, int month);
+// Both of them.
+void UpdatePeriodTotals(int year, int month);
 bool PeriodExists(int year, int month);
 void InsertPeriodRecord(int profileId, int year, int month, Money sales, Money expenses);
-// Creates the month's row (profile 1, both totals 0) when it is missing.
+// Creates the month's row when it is missing: profile 1 and both totals the sums of the
+// lines the month already holds (a month deleted under its lines starts from them).
 void EnsurePeriod(int year, int month);

@@ -4,7 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <sqlite3.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 TTestBook::TTestBook(const QString& subfolder)
 {
@@ -38,10 +43,74 @@ QVariant TTestBook::Scalar(const QString& sql)
     return result;
 }
 
+QStringList TTestBook::Column(const QString& sql)
+{
+    sqlite3* db = Connection().Handle();
+    sqlite3_stmt* st = nullptr;
+    Connection().Check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr));
+    QStringList rows;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(st, 0);
+        rows << (text ? QString::fromUtf8(reinterpret_cast<const char*>(text)) : QStringLiteral("-"));
+    }
+    sqlite3_finalize(st);
+    return rows;
+}
+
 QByteArray FileBytes(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();
+}
+
+namespace {
+// Sets or clears the immutable attribute; false when the file system or the process's
+// rights do not allow it.
+bool SetImmutable(const QString& path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+}  // namespace
+
+TUnwritable::TUnwritable(const QString& path) : m_path(path)
+{
+    m_immutable = SetImmutable(path, true);
+    if (!m_immutable)
+        QFile::setPermissions(path, QFile::permissions(path) & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                                 QFile::WriteGroup | QFile::WriteOther));
+    // Proved by trying, not assumed.
+    if (QFileInfo(path).isDir()) {
+        const QByteArray probe = QFile::encodeName(path + "/write probe");
+        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        m_works = fd < 0;
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(probe.constData());
+        }
+    } else {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND);
+        m_works = fd < 0;
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+TUnwritable::~TUnwritable()
+{
+    if (m_immutable)
+        SetImmutable(m_path, false);
+    else
+        QFile::setPermissions(m_path, QFile::permissions(m_path) | QFile::WriteOwner | QFile::WriteUser);
 }

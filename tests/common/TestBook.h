@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <memory>
@@ -23,6 +24,8 @@ public:
     // Direct SQL for setting up and checking, outside the layer under test.
     void Exec(const QString& sql);
     QVariant Scalar(const QString& sql);
+    // The first column of every row, as text ("-" for null).
+    QStringList Column(const QString& sql);
 
 private:
     QTemporaryDir m_dir;
@@ -32,3 +35,20 @@ private:
 
 // The bytes of a file, to prove it was left untouched.
 QByteArray FileBytes(const QString& path);
+
+// Makes a file or folder truly unwritable for as long as it lives, even for root, who is
+// not stopped by permission bits: the immutable attribute where the process may set it,
+// else the permission bits. Works() says whether writing is now really refused.
+class TUnwritable {
+public:
+    explicit TUnwritable(const QString& path);
+    ~TUnwritable();
+    TUnwritable(const TUnwritable&) = delete;
+    TUnwritable& operator=(const TUnwritable&) = delete;
+    bool Works() const { return m_works; }
+
+private:
+    QString m_path;
+    bool m_immutable = false;
+    bool m_works = false;
+};

@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QtTest>
 #include <cstring>
+#include <optional>
+#include <sqlite3.h>
 
 namespace {
 // Run as a copied program: open the book beside the program and report its path.
@@ -26,6 +28,32 @@ int RunProbe()
 }
 
 const QString Password = QStringLiteral("$q4u8a5z$");
+
+// The ids a set holds as stored, leaving out a row being added.
+QStringList StoredIds(TDataSet& ds)
+{
+    QStringList ids;
+    for (int r = 0; r < ds.RecordCount(); ++r)
+        if (!(r == ds.CurrentIndex() && ds.IsInserting()))
+            ids << QString::number(ds.ValueAt(r, ds.FieldByName("SALES_ID").Index()).Integer());
+    return ids;
+}
+
+// A step that only tells when it is undone.
+class TNamedStep : public TRollbackStep {
+public:
+    TNamedStep(QStringList& undone, const QString& name) : m_undone(undone), m_name(name) {}
+    void Undo() override { m_undone << m_name; }
+
+private:
+    QStringList& m_undone;
+    QString m_name;
+};
+
+int RefuseCommit(void*)
+{
+    return 1;
+}
 }  // namespace
 
 class TestDatabase : public QObject {
@@ -288,6 +316,161 @@ private slots:
         } catch (const EDatabaseError&) {
         }
         QCOMPARE(count(), 2);
+    }
+
+    // Steps left on the connection are undone, newest first, by the rollback of the unit
+    // they were left in or of any unit around it, and dropped once the outermost commits.
+    // Script: "begin", "commit", "rollback", "refused commit" (the engine turns the
+    // commit into a rollback) and a letter for a step left.
+    void rollbackStepsFollowTheirUnit_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("undone");
+        QTest::newRow("outside a transaction") << "A" << "";
+        QTest::newRow("committed") << "begin A B commit" << "";
+        QTest::newRow("rolled back") << "begin A B rollback" << "B A";
+        QTest::newRow("savepoint rolled back") << "begin A begin B rollback C commit" << "B";
+        QTest::newRow("savepoint released, outer rolled back") << "begin A begin B commit C rollback" << "C B A";
+        QTest::newRow("released savepoint, then a sibling rolled back")
+            << "begin A begin B commit begin C rollback commit" << "C";
+        QTest::newRow("three deep, middle rolled back") << "begin A begin B begin C commit rollback commit" << "C B";
+        QTest::newRow("commit refused by the engine") << "begin A B refused-commit" << "B A";
+        QTest::newRow("next transaction starts clean") << "begin A commit begin B rollback" << "B";
+    }
+    void rollbackStepsFollowTheirUnit()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, undone);
+        TTestBook book;
+        TDbConnection& c = book.Connection();
+        QStringList done;
+        std::vector<std::unique_ptr<TTransaction>> open;
+        for (const QString& word : script.split(' ')) {
+            if (word == "begin") {
+                open.push_back(std::make_unique<TTransaction>(c));
+            } else if (word == "commit") {
+                open.back()->Commit();
+                open.pop_back();
+            } else if (word == "rollback") {
+                open.back()->Rollback();
+                open.pop_back();
+            } else if (word == "refused-commit") {
+                sqlite3_commit_hook(c.Handle(), RefuseCommit, nullptr);
+                QVERIFY_THROWS_EXCEPTION(EDatabaseError, open.back()->Commit());
+                sqlite3_commit_hook(c.Handle(), nullptr, nullptr);
+                open.back()->Rollback();
+                open.pop_back();
+            } else {
+                c.OnRollback(std::make_unique<TNamedStep>(done, word));
+            }
+        }
+        QVERIFY(open.empty());
+        QCOMPARE(done.join(' '), undone);
+        QCOMPARE(c.TransactionDepth(), 0);
+    }
+
+    void writableBookIsNotReadOnly()
+    {
+        TTestBook book;
+        book.Connection().Open();
+        QVERIFY(!book.Connection().ReadOnly());
+        QVERIFY(book.Connection().ReadOnlyReason().isEmpty());
+    }
+
+    // A book that cannot be written is said to be read-only as it opens, naming the file or
+    // the folder to blame, and every write refused afterwards names it too. The book is
+    // left as it was and opens for writing again once the cause is gone. Root is not
+    // stopped by permission bits: the file or folder is made immutable.
+    void bookThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("opened for reading only") << "asked";
+        QTest::newRow("the file cannot be written") << "file";
+        QTest::newRow("its folder cannot be written") << "folder";
+    }
+    void bookThatCannotBeWritten()
+    {
+        QFETCH(QString, cause);
+        TTestBook book("Shop Books");
+        TDbConnection& c = book.Connection();
+        book.Exec("INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION) VALUES (1, 'BREAD')");
+        c.Close();
+        const QByteArray bytes = FileBytes(book.Path());
+        std::optional<TUnwritable> lock;
+        if (cause == "file")
+            lock.emplace(book.Path());
+        else if (cause == "folder")
+            lock.emplace(book.Folder());
+        else
+            c.SetOpenReadOnly(true);
+        if (lock && !lock->Works())
+            QSKIP("this system lets the tests write a file they made unwritable");
+        const QString blamed = cause == "folder" ? QStringLiteral("its folder %1 ").arg(book.Folder()) : book.Path();
+
+        c.Open();
+        QVERIFY(c.ReadOnly());
+        QVERIFY2(c.ReadOnlyReason().contains(book.Path()) && c.ReadOnlyReason().contains(blamed),
+                 qPrintable(c.ReadOnlyReason()));
+        QCOMPARE(book.Scalar("SELECT SALES_DESCRIPTION FROM SALES").toString(), QString("BREAD"));
+
+        auto refused = [&](const std::function<void()>& write) {
+            try {
+                write();
+                QFAIL("the write was taken");
+            } catch (const EDatabaseError& e) {
+                QVERIFY2(e.Message().contains("read-only") && e.Message().contains(blamed), qPrintable(e.Message()));
+            }
+        };
+        refused([&] { book.Exec("INSERT INTO SALES (SALES_ID) VALUES (2)"); });
+        TCommand add("qryAdd", c, "INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION) VALUES (:iID, 'MILK')");
+        add.ParamByName("iID").SetAsInteger(3);
+        refused([&] { add.Execute(); });
+        TQuery items("qryItems", c, "SELECT SALES_ID, SALES_DESCRIPTION FROM SALES");
+        items.Open();
+        items.Insert();
+        items.FieldByName("SALES_ID").SetAsInteger(4);
+        refused([&] {
+            TTransaction t(c);
+            items.Post();
+            t.Commit();
+        });
+        QVERIFY(items.IsInserting());
+        QCOMPARE(StoredIds(items), QStringList{"1"});
+        items.Close();
+        QCOMPARE(c.TransactionDepth(), 0);
+        c.Close();
+        QVERIFY(!QFile::exists(book.Path() + "-journal"));
+        QCOMPARE(FileBytes(book.Path()), bytes);
+
+        lock.reset();
+        c.SetOpenReadOnly(false);
+        c.Open();
+        QVERIFY(!c.ReadOnly());
+        book.Exec("INSERT INTO SALES (SALES_ID) VALUES (2)");
+        QCOMPARE(book.Scalar("SELECT count(*) FROM SALES").toInt(), 2);
+    }
+
+    // No book can be made in a folder the program cannot write; the message says so.
+    void noBookIsMadeInAFolderThatCannotBeWritten()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/Shop Books";
+        QVERIFY(QDir().mkpath(folder));
+        TUnwritable lock(folder);
+        if (!lock.Works())
+            QSKIP("this system lets the tests write a folder they made unwritable");
+        TDbConnection c;
+        c.SetDataSource(folder + "/ZORP.DAT");
+        c.SetPassword(Password);
+        try {
+            c.Open();
+            QFAIL("a book was made");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(e.Message().contains(QStringLiteral("its folder %1 cannot be written").arg(folder)),
+                     qPrintable(e.Message()));
+        }
+        QVERIFY(!c.Connected());
+        QVERIFY(!QFile::exists(folder + "/ZORP.DAT"));
     }
 
     void commandParametersAreNullUntilSet()

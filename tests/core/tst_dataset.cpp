@@ -1,6 +1,7 @@
 // The client-side dataset: navigation and the end-of-data flag, editing written back to
 // the book, locate, the client-side filter, calculated and lookup fields.
 #include "DayNumber.h"
+#include "DbConnection.h"
 #include "Errors.h"
 #include "Formats.h"
 #include "Query.h"
@@ -8,6 +9,7 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+#include <optional>
 
 namespace {
 const char* LinesSql =
@@ -33,6 +35,49 @@ void AddExpenses(TTestBook& book)
 {
     book.Exec("INSERT INTO EXPENSE (EXPENSE_ID, EXPENSE_DESCRIPTION, EXPENSE_TYPE_ID, TAXABLE, AMOUNT) VALUES "
               "(7, 'RENT', 1, 'Y', 5000000), (8, 'ELECTRICITY', 1, 'N', 0), (9, 'ELEVATOR', 1, 'Y', 10000)");
+}
+
+QString ValueText(const TValue& v)
+{
+    if (v.IsNull())
+        return QStringLiteral("-");
+    if (v.IsInteger())
+        return QString::number(v.Integer());
+    return v.IsFloat() ? QString::number(v.Float()) : v.Text();
+}
+
+const QStringList LineColumns = {"PROFILE_ID", "YYYY",           "MM",      "TRANSACTION_DATE", "DAILY_EXPENSE_ID",
+                                 "EXPENSE_ID", "EXPENSE_AMOUNT", "TAXABLE", "REFERENCE",        "NOTE"};
+
+// The lines in the book, each as one text.
+QStringList BookLines(TTestBook& book)
+{
+    QStringList parts;
+    for (const QString& c : LineColumns)
+        parts << QStringLiteral("IFNULL(%1, '-')").arg(c);
+    QStringList rows = book.Column("SELECT " + parts.join(" || '|' || ") + " FROM DAILY_EXPENSE");
+    rows.sort();
+    return rows;
+}
+
+// The rows of the set as stored, each as BookLines gives it: a row being added is not
+// stored yet, and a row being changed counts as it stands in the book.
+QStringList StoredLines(TDataSet& ds)
+{
+    QStringList rows;
+    for (int r = 0; r < ds.RecordCount(); ++r) {
+        const bool pending = r == ds.CurrentIndex() && ds.IsEditing();
+        if (pending && ds.IsInserting())
+            continue;
+        QStringList v;
+        for (const QString& c : LineColumns) {
+            const TField& f = ds.FieldByName(c);
+            v << ValueText(pending ? f.OldValue() : ds.ValueAt(r, f.Index()));
+        }
+        rows << v.join('|');
+    }
+    rows.sort();
+    return rows;
 }
 
 QList<int> Numbers(TDataSet& ds, const QString& field)
@@ -617,6 +662,182 @@ private slots:
         QCOMPARE(replaced.count(), 1);
         q.Requery();
         QCOMPARE(changed.count(), 2);  // no longer bound to the first set
+    }
+
+    void oldValueIsTheRowAsStored()
+    {
+        TTestBook book;
+        AddLine(book, 38018, 1, 7, 10000);
+        TQuery q("qryLines", book.Connection(), LinesSql);
+        q.Open();
+        const TField& amount = q.FieldByName("EXPENSE_AMOUNT");
+        QCOMPARE(amount.OldValue(), TValue(10000));
+        q.Edit();
+        q.FieldByName("EXPENSE_AMOUNT").SetAsString("2");
+        QCOMPARE(amount.Value(), TValue(20000));
+        QCOMPARE(amount.OldValue(), TValue(10000));
+        q.Post();
+        QCOMPARE(amount.OldValue(), TValue(20000));
+        q.Insert();
+        q.FieldByName("EXPENSE_AMOUNT").SetAsString("3");
+        QVERIFY(amount.OldValue().IsNull());
+    }
+
+    // A step taken on a set inside a transaction is undone in the set when the transaction,
+    // or the savepoint it was taken in, rolls back: the set shows the book again, a row
+    // posted there is pending again with what it held at the post, and posting it again
+    // stores it once. Kept transactions keep the step.
+    void rowsFollowTheBookBack_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<bool>("undone");
+        const char* operations[] = {"insert",         "edit",           "edit of the key",
+                                    "delete",         "insert, refresh", "edit, refresh",
+                                    "delete, refresh", "open after a write", "insert, another begun"};
+        const std::pair<const char*, bool> endings[] = {{"no transaction", false},
+                                                        {"committed", false},
+                                                        {"rolled back", true},
+                                                        {"rolled back by its destructor", true},
+                                                        {"savepoint rolled back, outer committed", true},
+                                                        {"savepoint released, outer rolled back", true},
+                                                        {"savepoint released, outer committed", false}};
+        for (const char* operation : operations)
+            for (const auto& [ending, undone] : endings) {
+                if (QByteArray(operation) == "open after a write" && QByteArray(ending) == "no transaction")
+                    continue;
+                QTest::addRow("%s, %s", operation, ending) << QString(operation) << QString(ending) << undone;
+            }
+    }
+    void rowsFollowTheBookBack()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, ending);
+        QFETCH(bool, undone);
+        TTestBook book;
+        AddLine(book, 38018, 1, 7, 10000);
+        AddLine(book, 38019, 1, 8, 20000);
+        AddLine(book, 38020, 1, 9, 30000);
+        TQuery q("qryLines", book.Connection(), LinesSql);
+        const bool opening = operation == "open after a write";
+        if (!opening) {
+            q.Open();
+            q.MoveTo(1);
+        }
+        const QStringList before = BookLines(book);
+        const bool inserting = operation.startsWith("insert");
+        const bool editing = operation.startsWith("edit");
+
+        std::optional<TTransaction> outer, inner;
+        if (ending != "no transaction")
+            outer.emplace(book.Connection());
+        if (ending.startsWith("savepoint"))
+            inner.emplace(book.Connection());
+        if (inserting) {
+            q.Insert();
+            q.FieldByName("YYYY").SetAsInteger(2004);
+            q.FieldByName("MM").SetAsInteger(2);
+            q.FieldByName("TRANSACTION_DATE").SetAsInteger(38021);
+            q.FieldByName("DAILY_EXPENSE_ID").SetAsInteger(1);
+            q.FieldByName("EXPENSE_ID").SetAsInteger(9);
+            q.FieldByName("EXPENSE_AMOUNT").SetAsString("4");
+            q.FieldByName("NOTE").SetAsString("mine");
+            q.Post();
+        } else if (editing) {
+            q.Edit();
+            q.FieldByName("EXPENSE_AMOUNT").SetAsString("5.5");
+            q.FieldByName("NOTE").SetAsString("mine");
+            if (operation == "edit of the key")
+                q.FieldByName("DAILY_EXPENSE_ID").SetAsInteger(7);
+            q.Post();
+        } else if (operation.startsWith("delete")) {
+            q.Delete();
+        } else if (opening) {
+            book.Exec("UPDATE DAILY_EXPENSE SET NOTE = 'written' WHERE TRANSACTION_DATE = 38019");
+            q.Open();
+            QCOMPARE(q.RecordCount(), 3);
+        }
+        if (operation.endsWith("refresh"))
+            q.Requery();
+        if (operation.endsWith("another begun")) {
+            q.Insert();
+            q.FieldByName("NOTE").SetAsString("never stored");
+        }
+
+        if (ending == "committed") {
+            outer->Commit();
+        } else if (ending == "rolled back") {
+            outer->Rollback();
+        } else if (ending == "rolled back by its destructor") {
+            outer.reset();
+        } else if (ending == "savepoint rolled back, outer committed") {
+            inner->Rollback();
+            outer->Commit();
+        } else if (ending == "savepoint released, outer rolled back") {
+            inner->Commit();
+            outer->Rollback();
+        } else if (ending == "savepoint released, outer committed") {
+            inner->Commit();
+            outer->Commit();
+        }
+        QCOMPARE(book.Connection().TransactionDepth(), 0);
+
+        if (!undone) {
+            if (operation.endsWith("another begun")) {
+                QVERIFY(q.IsInserting());  // kept as it was, never stored
+                q.Cancel();
+            }
+            QVERIFY(!q.IsEditing());
+            QCOMPARE(StoredLines(q), BookLines(book));
+            const int added = inserting ? 1 : operation.startsWith("delete") ? -1 : 0;
+            QCOMPARE(BookLines(book).size(), before.size() + added);
+            return;
+        }
+        QCOMPARE(BookLines(book), before);
+        if (opening) {
+            QVERIFY(!q.Active());  // as it was when the transaction began
+            return;
+        }
+        QCOMPARE(StoredLines(q), before);
+        if (inserting || editing) {
+            QCOMPARE(q.State(), inserting ? TDataSetState::Insert : TDataSetState::Edit);
+            QCOMPARE(q.FieldByName("NOTE").AsString(), QString("mine"));
+            QCOMPARE(q.FieldByName("EXPENSE_AMOUNT").AsMoney(), Money::Parse(inserting ? "4" : "5.5"));
+            if (editing)
+                QCOMPARE(q.FieldByName("DAILY_EXPENSE_ID").OldValue(), TValue(1));
+            // Saved again, it is stored once.
+            q.Post();
+            QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_EXPENSE WHERE NOTE = 'mine'").toInt(), 1);
+            QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_EXPENSE").toInt(), before.size() + (inserting ? 1 : 0));
+        } else {
+            // The deleted row stands where it stood, as the current row.
+            QVERIFY(!q.IsEditing());
+            QCOMPARE(q.CurrentIndex(), 1);
+            QCOMPARE(q.FieldByName("TRANSACTION_DATE").AsInteger(), 38019);
+            q.Delete();
+        }
+        QCOMPARE(StoredLines(q), BookLines(book));
+    }
+
+    // What a rolled-back post does to the signals: the controls bound to the set are told
+    // its rows and state changed.
+    void rollbackTellsTheBoundControls()
+    {
+        TTestBook book;
+        AddLine(book, 38018, 1, 7, 10000);
+        TQuery q("qryLines", book.Connection(), LinesSql);
+        q.Open();
+        q.Edit();
+        q.FieldByName("EXPENSE_AMOUNT").SetAsString("2");
+        TTransaction t(book.Connection());
+        q.Post();
+        QSignalSpy state(&q, &TDataSet::StateChanged);
+        QSignalSpy rows(&q, &TDataSet::DataSetChanged);
+        t.Rollback();
+        QVERIFY(q.IsEditing());
+        QVERIFY(state.count() >= 1);
+        QVERIFY(rows.count() >= 1);
+        QCOMPARE(q.FieldByName("EXPENSE_AMOUNT").AsMoney(), Money::Parse("2"));
     }
 
     void navigationWhileEditingIsRefused()

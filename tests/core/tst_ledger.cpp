@@ -9,6 +9,7 @@
 #include "TestBook.h"
 #include "sql_DailyExpenses.h"
 #include "sql_DailySales.h"
+#include "sql_DailyTransaction.h"
 #include "sql_Period.h"
 #include "tbl_DailyTransaction.h"
 #include "tbl_period.h"
@@ -16,6 +17,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <map>
+#include <sqlite3.h>
 
 namespace {
 
@@ -74,6 +76,28 @@ struct TLines {
     }
     ~TLines() { query.Close(); }
 
+    // Saves the pending line as a screen does: through the storage's own Save, or as the
+    // browse-and-edit screens save, one transaction around the steps and the list
+    // refreshed between the post and the roll-up, rolled back on any failure.
+    void Save(bool screen, const TLineDay& day, int item, bool taxable)
+    {
+        if (!screen) {
+            storage.Save(day, item, taxable, TDayRecord::Ensure);
+            return;
+        }
+        TTransaction transaction(query.Connection());
+        try {
+            storage.BeforePost(day, item, taxable, TDayRecord::Ensure);
+            query.Post();
+            query.Close();
+            query.Open();
+            storage.AfterPost();
+            transaction.Commit();
+        } catch (...) {
+            transaction.Rollback();
+            throw;
+        }
+    }
     // Adds a line and returns its number.
     int Add(const TLineDay& day, int item, qint64 scaled, bool taxable = true,
             TDayRecord record = TDayRecord::Ensure)
@@ -183,6 +207,147 @@ QString BookState(TTestBook& book)
     return out.join(" | ");
 }
 
+QString ValueText(const TValue& v)
+{
+    if (v.IsNull())
+        return QStringLiteral("-");
+    if (v.IsInteger())
+        return QString::number(v.Integer());
+    return v.IsFloat() ? QString::number(v.Float()) : v.Text();
+}
+
+const char* ItemColumn(TLineKind kind)
+{
+    return kind == TLineKind::Income ? "SALES_ID" : "EXPENSE_ID";
+}
+
+// The rows of a line list as stored, each as BookRows gives it: a line being added is not
+// stored yet, and a line being changed counts as it stands in the book.
+QStringList StoredRows(TLines& lines)
+{
+    TQuery& q = lines.query;
+    const QStringList names = {"YYYY", "MM", "TRANSACTION_DATE", lines.number, ItemColumn(lines.kind), lines.amount,
+                               "TAXABLE", "NOTE"};
+    QStringList rows;
+    for (int r = 0; r < q.RecordCount(); ++r) {
+        const bool pending = r == q.CurrentIndex() && q.IsEditing();
+        if (pending && q.IsInserting())
+            continue;
+        QStringList v;
+        for (const QString& name : names) {
+            const TField& f = q.FieldByName(name);
+            v << ValueText(pending ? f.OldValue() : q.ValueAt(r, f.Index()));
+        }
+        rows << QStringLiteral("%1/%2/%3#%4:%5:%6:%7:%8").arg(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+    }
+    rows.sort();
+    return rows;
+}
+
+// Every line of a kind in the book, each as one text, in a fixed order.
+QStringList BookRows(TTestBook& book, TLineKind kind)
+{
+    const bool income = kind == TLineKind::Income;
+    QStringList rows = book.Column(
+        QStringLiteral("SELECT YYYY || '/' || MM || '/' || TRANSACTION_DATE || '#' || %1 || ':' || IFNULL(%2, '-') "
+                       "|| ':' || IFNULL(%3, '-') || ':' || IFNULL(TAXABLE, '-') || ':' || IFNULL(NOTE, '-') FROM %4")
+            .arg(income ? "DAILY_SALES_ID" : "DAILY_EXPENSE_ID", ItemColumn(kind),
+                 income ? "SALES_AMOUNT" : "EXPENSE_AMOUNT", Table(kind)));
+    rows.sort();
+    return rows;
+}
+
+// The whole book as one text: totals, counters and every line.
+QString BookText(TTestBook& book)
+{
+    return QStringList{BookState(book), BookRows(book, TLineKind::Income).join(' '),
+                       BookRows(book, TLineKind::Expense).join(' ')}
+        .join(" | ");
+}
+
+// Where a save is made to fail. Each is a refusal of the engine itself: triggers that
+// refuse a step while it is armed, the commit hook turning the commit into a rollback,
+// and a deferred key left unmet, which the engine refuses at the commit with the
+// transaction still open.
+enum class TFault {
+    None,
+    ItemRefused,
+    NumberRefused,
+    Post,
+    DayRollUp,
+    MonthRollUp,
+    DayTotalOverflow,
+    CommitRefused,
+    CommitKeyUnmet
+};
+
+class TFaults {
+public:
+    explicit TFaults(TTestBook& book) : m_book(book)
+    {
+        book.Exec("PRAGMA foreign_keys = ON");
+        book.Exec("CREATE TABLE FAULT (STEP TEXT)");
+        book.Exec("CREATE TABLE FAULT_PARENT (ID INTEGER PRIMARY KEY)");
+        book.Exec("CREATE TABLE FAULT_CHILD (PARENT_ID INTEGER REFERENCES FAULT_PARENT (ID) "
+                  "DEFERRABLE INITIALLY DEFERRED)");
+        auto when = [](const char* step) {
+            return QStringLiteral(" WHEN EXISTS (SELECT 1 FROM FAULT WHERE STEP = '%1') BEGIN ").arg(step);
+        };
+        book.Exec("CREATE TRIGGER FAULT_NUMBER BEFORE UPDATE OF LAST_SALES_ID, LAST_EXPENSE_ID ON DAILY_TRANSACTION" +
+                  when("number") + "SELECT RAISE(ABORT, 'no number for the line'); END");
+        book.Exec("CREATE TRIGGER FAULT_DAY BEFORE UPDATE OF TAKINGS, EXPENSES ON DAILY_TRANSACTION" + when("day") +
+                  "SELECT RAISE(ABORT, 'day total refused'); END");
+        book.Exec("CREATE TRIGGER FAULT_MONTH BEFORE UPDATE OF SALES, EXPENSES ON PERIOD" + when("month") +
+                  "SELECT RAISE(ABORT, 'month total refused'); END");
+        for (const char* table : {"DAILY_SALES", "DAILY_EXPENSE"})
+            for (const char* event : {"INSERT", "UPDATE"}) {
+                book.Exec(QStringLiteral("CREATE TRIGGER FAULT_POST_%1_%2 BEFORE %2 ON %1").arg(table, event) +
+                          when("post") + "SELECT RAISE(ABORT, 'line refused'); END");
+                book.Exec(QStringLiteral("CREATE TRIGGER FAULT_KEY_%1_%2 AFTER %2 ON %1").arg(table, event) +
+                          when("key") + "INSERT INTO FAULT_CHILD VALUES (1); END");
+            }
+        sqlite3_commit_hook(book.Connection().Handle(), &TFaults::CommitHook, this);
+    }
+    ~TFaults() { sqlite3_commit_hook(m_book.Connection().Handle(), nullptr, nullptr); }
+    TFaults(const TFaults&) = delete;
+    TFaults& operator=(const TFaults&) = delete;
+
+    void Arm(TFault fault)
+    {
+        const char* step = fault == TFault::NumberRefused ? "number"
+                           : fault == TFault::Post        ? "post"
+                           : fault == TFault::DayRollUp   ? "day"
+                           : fault == TFault::MonthRollUp ? "month"
+                           : fault == TFault::CommitKeyUnmet ? "key"
+                                                             : nullptr;
+        if (step)
+            m_book.Exec(QStringLiteral("INSERT INTO FAULT VALUES ('%1')").arg(step));
+        m_armed = fault;
+    }
+    void Disarm()
+    {
+        m_armed = TFault::None;
+        m_book.Exec("DELETE FROM FAULT");
+    }
+
+private:
+    static int CommitHook(void* self) { return static_cast<TFaults*>(self)->m_armed == TFault::CommitRefused; }
+
+    TTestBook& m_book;
+    TFault m_armed = TFault::None;
+};
+
+// The highest amount a line can hold is a little above this; two of them on one day make a
+// total beyond the money range.
+constexpr qint64 HugeAmount = 9000000000000000000LL;  // 900,000,000,000,000 scaled
+
+// The number the day's next line gets: above its counter and above every line it holds.
+int NextNumberOf(TTestBook& book, TLineKind kind, const TLineDay& day)
+{
+    return int(std::max<qint64>(Counter(book, kind, day.TRANSACTION_DATE),
+                                HighestLine(book, kind, day.TRANSACTION_DATE))) + 1;
+}
+
 }  // namespace
 
 class TestLedger : public QObject {
@@ -257,8 +422,13 @@ private slots:
         q.FieldByName("YYYY").SetAsInteger(2004);
         q.FieldByName("MM").SetAsInteger(3);
         q.Post();
-        // Added on the period screen: no totals until the month's lines next change.
-        QVERIFY(book.Scalar("SELECT SALES FROM PERIOD WHERE YYYY = 2004 AND MM = 3").isNull());
+        // Added on the period screen: totals from the month's lines, 0 without any, as
+        // stored and as shown.
+        QCOMPARE(book.Scalar("SELECT typeof(SALES) || ':' || SALES || ':' || EXPENSES FROM PERIOD "
+                             "WHERE YYYY = 2004 AND MM = 3")
+                     .toString(),
+                 QString("integer:0:0"));
+        QVERIFY(!q.FieldByName("SALES").IsNull());
         InsertRawLine(book, TLineKind::Income, Day(2004, 3, 9), 1, 1, 70000);
         UpdatePeriodSales(2004, 3);
         UpdatePeriodExpenses(2004, 3);
@@ -269,6 +439,73 @@ private slots:
         q.Delete();
         QCOMPARE(book.Scalar("SELECT count(*) FROM PERIOD").toInt(), 0);
         q.Close();
+    }
+
+    // A day record or month row deleted on its screen while it still has lines, then made
+    // again by whichever way makes it: both of its totals start from the lines present,
+    // not only the kind of line being stored.
+    void rowMadeAgainStartsFromItsLines_data()
+    {
+        QTest::addColumn<QString>("deleted");  // "day", "month" or "both"
+        QTest::addColumn<QString>("madeBy");   // "income line", "expense line", "screen", "ensure"
+        for (const char* deleted : {"day", "month", "both"})
+            for (const char* madeBy : {"income line", "expense line", "ensure"})
+                QTest::addRow("%s deleted, made again by %s", deleted, madeBy) << deleted << madeBy;
+        QTest::newRow("month deleted, added on its screen") << "month" << "screen";
+        QTest::newRow("day deleted, added on its screen") << "day" << "screen";
+    }
+    void rowMadeAgainStartsFromItsLines()
+    {
+        QFETCH(QString, deleted);
+        QFETCH(QString, madeBy);
+        TTestBook book;
+        AddItems(book);
+        TLines income(TLineKind::Income, *dmDailySales->qryGetTransactionSales);
+        TLines expenses(TLineKind::Expense, *dmDailyExpenses->qryGetTransactionExpenses);
+        const TLineDay day = LineDay(2004, 2, 10);
+        const TLineDay sameMonth = LineDay(2004, 2, 11);
+        income.Add(day, 1, 100000);
+        income.Add(day, 2, 20000, false);
+        expenses.Add(day, 1, 70000);
+        expenses.Add(day, 2, 3000, false);
+        income.Add(sameMonth, 3, 400000);
+        expenses.Add(sameMonth, 3, 5000);
+        if (deleted != "month")
+            book.Exec(
+                QStringLiteral("DELETE FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %1").arg(day.TRANSACTION_DATE));
+        if (deleted != "day")
+            book.Exec("DELETE FROM PERIOD");
+        if (madeBy == "income line") {
+            income.Add(day, 3, 1000);
+        } else if (madeBy == "expense line") {
+            expenses.Add(day, 3, 1000);
+        } else if (madeBy == "ensure") {
+            EnsureDailyTransaction(day.YYYY, day.MM, day.TRANSACTION_DATE);
+        } else {
+            TQuery& q = deleted == "month" ? *dmPeriod->qryGetPeriod : *dmDailyTransaction->qryGetDailyTransaction;
+            if (deleted == "day") {
+                q.ParamByName("iYYYY").SetAsInteger(day.YYYY);
+                q.ParamByName("iMM").SetAsInteger(day.MM);
+            }
+            q.Open();
+            q.Insert();
+            q.FieldByName("YYYY").SetAsInteger(day.YYYY);
+            q.FieldByName("MM").SetAsInteger(day.MM);
+            if (deleted == "day")
+                q.FieldByName("TRANSACTION_DATE").SetAsInteger(day.TRANSACTION_DATE);
+            q.Post();
+            // Shown as stored.
+            const char* first = deleted == "month" ? "SALES" : "TAKINGS";
+            QCOMPARE(q.FieldByName(first).AsMoney(), Money::FromScaled(deleted == "month" ? 520000 : 120000));
+            QCOMPARE(q.FieldByName("EXPENSES").AsMoney(), Money::FromScaled(deleted == "month" ? 78000 : 73000));
+            q.Close();
+        }
+        QCOMPARE(book.Scalar(QStringLiteral("SELECT count(*) FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %1")
+                                 .arg(day.TRANSACTION_DATE))
+                     .toInt(),
+                 1);
+        QCOMPARE(book.Scalar("SELECT count(*) FROM PERIOD").toInt(), 1);
+        QCOMPARE(BrokenInvariants(book), QString());
     }
 
     void ensurePeriodOnce()
@@ -677,6 +914,10 @@ private slots:
         }
         QCOMPARE(book.Connection().TransactionDepth(), 0);
         QCOMPARE(BookState(book), before);
+        // The list follows the book back: the line is being added again, as it was entered.
+        QVERIFY(lines.query.IsInserting());
+        QCOMPARE(lines.query.FieldByName("EXPENSE_AMOUNT").AsMoney(), Money::Parse("12.5"));
+        QCOMPARE(StoredRows(lines), BookRows(book, TLineKind::Expense));
         lines.query.Requery();
         lines.query.Insert();
         // Drawn again after the rollback, the new day starts at 1.
@@ -724,6 +965,177 @@ private slots:
         QCOMPARE(lines.query.FieldByName("DAILY_EXPENSE_ID").AsInteger(), 1);
         QCOMPARE(book.Scalar("SELECT group_concat(YYYY || '/' || MM || ':' || EXPENSES, ' ') FROM PERIOD").toString(),
                  moving ? QString("2004/1:10000 2004/3:30000") : QString("2004/1:40000 2004/3:30000"));
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    // A save made to fail at each of its steps, in both ways a screen saves: afterwards the
+    // book is as before, the list shows what the book holds with the line pending as the
+    // user left it, and the line corrected and saved again is stored once, with the number
+    // it should have.
+    void failedSave_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<bool>("screen");
+        const char* operations[] = {"new line on a new day", "new line on a day with lines", "changed on its day",
+                                    "moved to another day", "moved to another month", "moved, then put back"};
+        const std::pair<TFault, const char*> faults[] = {
+            {TFault::ItemRefused, "before the post: item refused"},
+            {TFault::NumberRefused, "before the post: no number"},
+            {TFault::Post, "in the post"},
+            {TFault::DayRollUp, "in the day roll-up"},
+            {TFault::MonthRollUp, "in the month roll-up"},
+            {TFault::DayTotalOverflow, "day total beyond the money range"},
+            {TFault::CommitRefused, "at the commit, rolled back by the engine"},
+            {TFault::CommitKeyUnmet, "at the commit, transaction left open"}};
+        for (const char* operation : operations)
+            for (const auto& [fault, faultName] : faults)
+                for (bool screen : {false, true}) {
+                    // A line changed on its own day draws no number.
+                    if (fault == TFault::NumberRefused && QByteArray(operation) == "changed on its day")
+                        continue;
+                    QTest::addRow("%s, %s, %s", operation, faultName, screen ? "screen transaction" : "storage save")
+                        << QString(operation) << int(fault) << screen;
+                }
+    }
+    void failedSave()
+    {
+        QFETCH(QString, operation);
+        QFETCH(int, fault);
+        QFETCH(bool, screen);
+        const TFault f = TFault(fault);
+        TTestBook book;
+        AddItems(book);
+        TLines lines(TLineKind::Expense, *dmDailyExpenses->qryGetTransactionExpenses);
+        const TLineDay home = LineDay(2004, 1, 5);
+        const TLineDay neighbour = LineDay(2004, 1, 6);
+        const TLineDay away = LineDay(2004, 3, 9);  // no day record, no month yet
+        lines.Add(home, 1, 100000);
+        lines.Add(home, 2, 300000);
+        lines.Add(neighbour, 3, 50000);
+        SetNextExpenseID(neighbour.YYYY, neighbour.MM, neighbour.TRANSACTION_DATE, 4);  // ahead of its lines
+        const bool adding = operation.startsWith("new line");
+        const TLineDay target = operation == "new line on a new day" || operation == "moved to another month" ? away
+                                : operation == "moved to another day" || operation == "moved, then put back" ? neighbour
+                                                                                                            : home;
+        const TLineDay retryDay = operation == "moved, then put back" ? home : target;
+        qint64 amount = 1234500;
+        if (f == TFault::DayTotalOverflow) {
+            lines.Add(target, 1, HugeAmount);
+            amount = HugeAmount;
+        }
+        TFaults faults(book);
+        if (adding) {
+            lines.query.Insert();
+        } else {
+            QVERIFY(lines.Find(home, 2));
+            lines.query.Edit();
+        }
+        lines.query.FieldByName("EXPENSE_AMOUNT").SetAsMoney(Money::FromScaled(amount));
+        lines.query.FieldByName("NOTE").SetAsString("mine");
+        const int expected = retryDay == home && !adding ? 2 : NextNumberOf(book, TLineKind::Expense, retryDay);
+        const int linesBefore = book.Scalar("SELECT count(*) FROM DAILY_EXPENSE").toInt();
+        const QString before = BookText(book);
+
+        faults.Arm(f);
+        QVERIFY_THROWS_EXCEPTION(EZorpError, lines.Save(screen, target, f == TFault::ItemRefused ? 0 : 2, true));
+        faults.Disarm();
+        QCOMPARE(book.Connection().TransactionDepth(), 0);
+        QCOMPARE(BookText(book), before);
+        QCOMPARE(lines.query.State(), adding ? TDataSetState::Insert : TDataSetState::Edit);
+        QCOMPARE(lines.query.FieldByName("EXPENSE_AMOUNT").AsMoney(), Money::FromScaled(amount));
+        QCOMPARE(lines.query.FieldByName("NOTE").AsString(), QString("mine"));
+        QCOMPARE(StoredRows(lines), BookRows(book, TLineKind::Expense));
+
+        // Corrected and saved again.
+        lines.query.FieldByName("EXPENSE_AMOUNT").SetAsMoney(Money::FromScaled(777700));
+        lines.Save(screen, retryDay, 2, true);
+        QVERIFY(!lines.query.IsEditing());
+        QCOMPARE(book.Column("SELECT YYYY || '/' || MM || '/' || TRANSACTION_DATE || '#' || DAILY_EXPENSE_ID || ':' || "
+                             "EXPENSE_AMOUNT FROM DAILY_EXPENSE WHERE NOTE = 'mine'"),
+                 QStringList{QStringLiteral("%1/%2/%3#%4:777700")
+                                 .arg(retryDay.YYYY)
+                                 .arg(retryDay.MM)
+                                 .arg(retryDay.TRANSACTION_DATE)
+                                 .arg(expected)});
+        QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_EXPENSE").toInt(), linesBefore + (adding ? 1 : 0));
+        if (adding || !(retryDay == home))
+            QCOMPARE(Counter(book, TLineKind::Expense, retryDay.TRANSACTION_DATE), qint64(expected));
+        QCOMPARE(StoredRows(lines), BookRows(book, TLineKind::Expense));
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    // Two lines of 900,000,000,000,000 on one day: the second is refused by the day's
+    // total. The list must not keep it as stored, or deleting it there would delete the
+    // next line given its number.
+    void lineRefusedByTheDayTotalIsNotLeftInTheList_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("screen");
+        for (TLineKind kind : {TLineKind::Income, TLineKind::Expense})
+            for (bool screen : {false, true})
+                QTest::addRow("%s, %s", kind == TLineKind::Income ? "income" : "expense",
+                              screen ? "screen transaction" : "storage save")
+                    << int(kind) << screen;
+    }
+    void lineRefusedByTheDayTotalIsNotLeftInTheList()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, screen);
+        TTestBook book;
+        AddItems(book);
+        const TLineKind k = TLineKind(kind);
+        TLines lines(k, k == TLineKind::Income ? *dmDailySales->qryGetTransactionSales
+                                               : *dmDailyExpenses->qryGetTransactionExpenses);
+        const TLineDay day = LineDay(2004, 4, 1);
+        lines.Add(day, 1, HugeAmount);
+        const QString before = BookText(book);
+        lines.query.Insert();
+        lines.query.FieldByName(lines.amount).SetAsMoney(Money::FromScaled(HugeAmount));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, lines.Save(screen, day, 2, true));
+        QCOMPARE(BookText(book), before);
+        QVERIFY(lines.query.IsInserting());
+        QCOMPARE(StoredRows(lines), BookRows(book, k));
+        // Given up: deleting it drops only the line being added.
+        QVERIFY(!lines.storage.Delete().has_value());
+        QCOMPARE(BookText(book), before);
+        QCOMPARE(StoredRows(lines), BookRows(book, k));
+        // The next line takes the number the refused one would have had; deleting it there
+        // deletes that line.
+        QCOMPARE(lines.Add(day, 3, 10000), 2);
+        QCOMPARE(StoredRows(lines), BookRows(book, k));
+        lines.Remove(day, 2);
+        QCOMPARE(book.Scalar(QStringLiteral("SELECT group_concat(%1) FROM %2")
+                                 .arg(k == TLineKind::Income ? "DAILY_SALES_ID" : "DAILY_EXPENSE_ID", Table(k)))
+                     .toString(),
+                 QString("1"));
+        QCOMPARE(StoredRows(lines), BookRows(book, k));
+        QCOMPARE(BrokenInvariants(book), QString());
+    }
+
+    // A delete whose roll-up fails leaves the line in the book and in the list.
+    void failedDeleteKeepsTheLine()
+    {
+        TTestBook book;
+        AddItems(book);
+        TLines lines(TLineKind::Income, *dmDailySales->qryGetTransactionSales);
+        const TLineDay day = LineDay(2004, 4, 1);
+        lines.Add(day, 1, 10000);
+        lines.Add(day, 2, 20000);
+        lines.Add(day, 3, 30000);
+        TFaults faults(book);
+        const QString before = BookText(book);
+        QVERIFY(lines.Find(day, 2));
+        const int at = lines.query.CurrentIndex();
+        faults.Arm(TFault::MonthRollUp);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, lines.storage.Delete());
+        faults.Disarm();
+        QCOMPARE(BookText(book), before);
+        QCOMPARE(StoredRows(lines), BookRows(book, TLineKind::Income));
+        QCOMPARE(lines.query.CurrentIndex(), at);
+        QCOMPARE(lines.query.FieldByName("DAILY_SALES_ID").AsInteger(), 2);
+        QVERIFY(lines.storage.Delete().has_value());
+        QCOMPARE(StoredRows(lines), BookRows(book, TLineKind::Income));
         QCOMPARE(BrokenInvariants(book), QString());
     }
 
@@ -810,9 +1222,10 @@ private slots:
         QCOMPARE(book.Scalar("SELECT EXPENSES FROM PERIOD").toLongLong(), 30000LL);
     }
 
-    // Adds, edits, moves between days and months, deletes, day records deleted under their
-    // lines and odd lines written around the storage, in a fixed random order; every
-    // invariant is checked after each step.
+    // Adds, edits, moves between days and months, deletes, day records and months deleted
+    // under their lines, odd lines written around the storage and saves made to fail at a
+    // step, in a fixed random order. After each step the stored totals are compared with
+    // the sums of the lines, and each list with the book; no total is ever recomputed here.
     void randomSequenceKeepsEveryInvariant()
     {
         TTestBook book;
@@ -821,15 +1234,21 @@ private slots:
         TQuery& expenseQuery = *dmDailyExpenses->qryGetTransactionExpenses;
         TLines income(TLineKind::Income, salesQuery);
         TLines expenses(TLineKind::Expense, expenseQuery);
+        TFaults faults(book);
         QRandomGenerator random(20040105);
         // Days around a month and a year end, so moves cross both.
         const QList<int> days = {Day(2003, 12, 30), Day(2003, 12, 31), Day(2004, 1, 1), Day(2004, 1, 2),
                                  Day(2004, 1, 31), Day(2004, 2, 1)};
+        const TFault failures[] = {TFault::ItemRefused, TFault::NumberRefused, TFault::Post,
+                                   TFault::DayRollUp,   TFault::MonthRollUp,   TFault::CommitRefused,
+                                   TFault::CommitKeyUnmet};
         std::map<std::pair<int, int>, qint64> counters;  // (kind, day) -> counter last seen
+        int failedSaves = 0;
         for (int step = 0; step < 400; ++step) {
             TLines& lines = random.bounded(2) ? income : expenses;
             const TLineDay day = TLineDay::FromDayNumber(days[random.bounded(days.size())]);
-            const int action = random.bounded(10);
+            const int action = random.bounded(12);
+            const QString where = QStringLiteral("step %1").arg(step);
             QString what;
             if (action < 4 || lines.query.IsEmpty()) {
                 const qint64 before = Counter(book, lines.kind, day.TRANSACTION_DATE);
@@ -837,8 +1256,8 @@ private slots:
                 const int number = lines.Add(day, 1 + random.bounded(3), 10000 * (1 + random.bounded(500)),
                                              random.bounded(3) > 0);
                 QVERIFY2(number > before && number > highest,
-                         qPrintable(QStringLiteral("step %1: number %2 after counter %3 and line %4")
-                                        .arg(step)
+                         qPrintable(QStringLiteral("%1: number %2 after counter %3 and line %4")
+                                        .arg(where)
                                         .arg(number)
                                         .arg(before)
                                         .arg(highest)));
@@ -855,34 +1274,97 @@ private slots:
                 } else if (action < 9) {
                     lines.Remove(at, number);
                     what = "delete";
-                } else if (random.bounded(2)) {
-                    // Deleted on the day record screen: its lines stay, its counters go.
-                    book.Exec(QStringLiteral("DELETE FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %1")
-                                  .arg(at.TRANSACTION_DATE));
-                    counters.erase({0, at.TRANSACTION_DATE});
-                    counters.erase({1, at.TRANSACTION_DATE});
-                    EnsureDailyTransaction(at.YYYY, at.MM, at.TRANSACTION_DATE);
-                    RollUpLineDay(TLineKind::Income, at);
-                    RollUpLineDay(TLineKind::Expense, at);
-                    what = "day record made again";
-                    // Its counters fall behind the lines until the next number is drawn.
-                    const int highest = HighestLine(book, lines.kind, at.TRANSACTION_DATE);
-                    const int n = lines.Add(at, 2, 10000);
-                    QVERIFY2(n > highest, qPrintable(QStringLiteral("step %1: number %2 under line %3")
-                                                         .arg(step)
-                                                         .arg(n)
-                                                         .arg(highest)));
-                } else {
-                    // A line with no taxable flag counts in its month only.
+                } else if (action == 9) {
+                    // Deleted on the day record or period screen: the lines stay, a day
+                    // record's counters go. The next line stored there makes them again.
+                    const int which = random.bounded(3);
+                    if (which != 1) {
+                        book.Exec(QStringLiteral("DELETE FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %1")
+                                      .arg(at.TRANSACTION_DATE));
+                        counters.erase({0, at.TRANSACTION_DATE});
+                        counters.erase({1, at.TRANSACTION_DATE});
+                    }
+                    if (which != 0)
+                        book.Exec(QStringLiteral("DELETE FROM PERIOD WHERE YYYY = %1 AND MM = %2")
+                                      .arg(at.YYYY)
+                                      .arg(at.MM));
+                    what = which == 0 ? "day record made again" : which == 1 ? "month made again" : "both made again";
+                    TLines& other = random.bounded(2) ? income : expenses;
+                    const int highest = HighestLine(book, other.kind, at.TRANSACTION_DATE);
+                    const int n = other.Add(at, 2, 10000);
+                    QVERIFY2(n > highest,
+                             qPrintable(QStringLiteral("%1: number %2 under line %3").arg(where).arg(n).arg(highest)));
+                } else if (action == 10) {
+                    // A line with no taxable flag, written around the storage, counts in its
+                    // month only; the next line stored on its day rolls the day up again.
                     lines.query.Edit();
                     lines.query.FieldByName("TAXABLE").Clear();
                     lines.query.Post();
-                    RollUpLineDay(lines.kind, at);
+                    lines.Add(at, 1, 10000);
                     what = "flag cleared";
+                } else {
+                    what = "failed save";
+                    ++failedSaves;
+                    const TFault fault = failures[random.bounded(int(std::size(failures)))];
+                    const bool screen = random.bounded(2);
+                    const int operation = random.bounded(3);  // add, change on its day, move
+                    const bool adding = operation == 0;
+                    const TLineDay target = operation == 1 ? at : day;
+                    const int original = number;
+                    if (adding)
+                        lines.query.Insert();
+                    else
+                        lines.query.Edit();
+                    const Money amount = Money::FromScaled(10000 * (1 + random.bounded(500)));
+                    lines.query.FieldByName(lines.amount).SetAsMoney(amount);
+                    lines.query.FieldByName("NOTE").SetAsString(where);
+                    // Only a new or moved line draws a number to refuse.
+                    const bool fails = fault != TFault::NumberRefused || adding || !(target == at);
+                    const int expected = !adding && target == at ? original : NextNumberOf(book, lines.kind, target);
+                    const QString before = BookText(book);
+                    faults.Arm(fault);
+                    bool threw = false;
+                    try {
+                        lines.Save(screen, target, fault == TFault::ItemRefused ? 0 : 1 + random.bounded(3), true);
+                    } catch (const EZorpError&) {
+                        threw = true;
+                    }
+                    faults.Disarm();
+                    QVERIFY2(threw == fails, qPrintable(where));
+                    if (threw) {
+                        QVERIFY2(BookText(book) == before, qPrintable(where + ": the book changed"));
+                        QVERIFY2(lines.query.State() == (adding ? TDataSetState::Insert : TDataSetState::Edit),
+                                 qPrintable(where + ": the line is no longer pending"));
+                        QVERIFY2(lines.query.FieldByName(lines.amount).AsMoney() == amount
+                                     && lines.query.FieldByName("NOTE").AsString() == where,
+                                 qPrintable(where + ": the pending line lost what was entered"));
+                        QVERIFY2(StoredRows(lines) == BookRows(book, lines.kind),
+                                 qPrintable(where + ": the list differs from the book"));
+                        if (random.bounded(3) == 0) {
+                            lines.query.Cancel();
+                            what += ", given up";
+                        } else {
+                            lines.Save(screen, target, 1 + random.bounded(3), true);
+                            const QStringList stored = book.Column(
+                                QStringLiteral("SELECT TRANSACTION_DATE || '#' || %1 FROM %2 WHERE NOTE = '%3'")
+                                    .arg(lines.number, Table(lines.kind), where));
+                            QVERIFY2(stored == QStringList{QStringLiteral("%1#%2")
+                                                               .arg(target.TRANSACTION_DATE)
+                                                               .arg(expected)},
+                                     qPrintable(QStringLiteral("%1: saved again as %2, not %3#%4")
+                                                    .arg(where, stored.join(' '))
+                                                    .arg(target.TRANSACTION_DATE)
+                                                    .arg(expected)));
+                            what += ", saved again";
+                        }
+                    }
                 }
             }
             const QString broken = BrokenInvariants(book);
-            QVERIFY2(broken.isEmpty(), qPrintable(QStringLiteral("step %1 (%2): %3").arg(step).arg(what, broken)));
+            QVERIFY2(broken.isEmpty(), qPrintable(QStringLiteral("%1 (%2): %3").arg(where, what, broken)));
+            for (TLines* l : {&income, &expenses})
+                QVERIFY2(StoredRows(*l) == BookRows(book, l->kind),
+                         qPrintable(QStringLiteral("%1 (%2): a list differs from the book").arg(where, what)));
             for (int d : days)
                 for (int k = 0; k < 2; ++k) {
                     const QVariant now = book.Scalar(
@@ -893,13 +1375,14 @@ private slots:
                         continue;
                     const auto it = counters.find({k, d});
                     QVERIFY2(it == counters.end() || now.toLongLong() >= it->second,
-                             qPrintable(QStringLiteral("step %1: a counter went down").arg(step)));
+                             qPrintable(QStringLiteral("%1: a counter went down").arg(where)));
                     counters[{k, d}] = now.toLongLong();
                 }
         }
         QVERIFY(book.Scalar("SELECT count(*) FROM DAILY_SALES").toInt() > 20);
         QVERIFY(book.Scalar("SELECT count(*) FROM DAILY_EXPENSE").toInt() > 20);
         QVERIFY(book.Scalar("SELECT count(*) FROM PERIOD").toInt() >= 3);
+        QVERIFY(failedSaves > 20);
     }
 };
 
