@@ -406,20 +406,23 @@ void TfrmBaseDBGrid::btnSaveClick()
     if (!ValidateRecord())
         return;
     // One save is one transaction: the row, the ids it drew and the totals it changed are
-    // stored together or not at all. A failed post leaves the row pending for correcting.
-    bool posted = false;
+    // stored together or not at all. Whatever step fails, the rollback puts the row back
+    // as pending with the user's input, so he can correct it and press OK again.
     RunAsOneTransaction(
         [&] {
             BeforeSave();
             dbGridNavigator->Post();
-            posted = true;
             RefreshData();
             SetEditMode(false);
             AfterSave();
         },
         [&] {
-            if (posted)
+            if (TDataSet* ds = DataSet(); ds && ds->IsEditing()) {
+                SetEditMode(true);
+                SetButtonsEnabled(false);
+            } else {
                 ShowStored();
+            }
         });
     SetButtonsEnabled(true);
 }

@@ -2,6 +2,7 @@
 #include "HelpViewer.h"
 #include "MainMenu.h"
 #include "ScriptedDialogs.h"
+#include "Startup.h"
 #include "ZorpApplication.h"
 #include "frm_BaseDBGrid.h"
 #include "TestBook.h"
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -242,6 +244,37 @@ private slots:
         Action(QStringLiteral("mnuExit"))->trigger();
         QVERIFY(!m_window->isVisible());
     }
+    void bookStateIsToldAtStart_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("writable book") << false;
+        QTest::newRow("read-only book") << true;
+    }
+
+    void bookStateIsToldAtStart()
+    {
+        QFETCH(bool, locked);
+        TTestBook book;
+        book.Scalar("SELECT count(*) FROM SALES");  // the book file is made on first use
+        book.Connection().Close();
+        std::optional<TUnwritable> lock;
+        if (locked) {
+            lock.emplace(book.Path());
+            if (!lock->Works())
+                QSKIP("this system lets the tests write a file they made unwritable");
+        }
+        TScriptedDialogsScope dialogs;
+        ReportBookState();
+        if (!locked) {
+            QVERIFY(dialogs->Messages().isEmpty());
+            return;
+        }
+        QCOMPARE(dialogs->Messages().size(), 1);
+        QCOMPARE(dialogs->Messages().first().Type, mtWarning);
+        const QString text = dialogs->MessageTexts().first();
+        QVERIFY2(text.contains(book.Path()) && text.contains("read-only"), qPrintable(text));
+    }
+
     void menuOpensAFreshModalScreenEachTime_data()
     {
         QTest::addColumn<QString>("item");

@@ -302,8 +302,19 @@ private slots:
         QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 1);
         QString counter;
         QCOMPARE(GetResource("SALES_ID", counter), QString("1"));
-        QCOMPARE(screen.DataSet()->RecordCount(), 1);
-        QVERIFY(!screen.DataSet()->IsEditing());
+        // The row is pending again with what the user typed, for another try.
+        QVERIFY(screen.DataSet()->IsInserting());
+        QVERIFY(screen.EditMode());
+        QVERIFY(!screen.btnAdd->isEnabled());
+        QCOMPARE(screen.edDescription->text(), QString("SCONES"));
+        screen.failAfterSave = false;
+        Click(screen.btnSave);
+        QCOMPARE(dialogs->MessageTexts(), QStringList{"disk full"});
+        QCOMPARE(book.Scalar("SELECT group_concat(SALES_ID || ':' || SALES_DESCRIPTION) FROM SALES").toString(),
+                 QString("1:ITEM 1,2:SCONES"));
+        QCOMPARE(GetResource("SALES_ID", counter), QString("2"));
+        QCOMPARE(screen.DataSet()->RecordCount(), 2);
+        QVERIFY(!screen.EditMode());
         QVERIFY(screen.btnAdd->isEnabled());
     }
 
