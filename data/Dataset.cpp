@@ -577,15 +577,15 @@ void TDataSet::Requery()
 void TDataSet::CheckActive() const
 {
     if (!Active())
-        throw EDatasetError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(Name()));
+        throw EDatasetError(QStringLiteral("The list is closed; open the screen again to work with it."));
 }
 
 void TDataSet::CheckBrowse(const char* what) const
 {
     CheckActive();
     if (IsEditing())
-        throw EDatasetError(QStringLiteral("%1: save or cancel the pending changes before %2")
-                                .arg(Name(), QString::fromLatin1(what)));
+        throw EDatasetError(QStringLiteral("Save or cancel the changes to this record before %1.")
+                                .arg(QString::fromLatin1(what)));
 }
 
 void TDataSet::SetState(TDataSetState state)
@@ -684,7 +684,7 @@ TRecord* TDataSet::WritableRecord(const TField& field)
     if (field.FieldKind == TFieldKind::Calculated)
         throw EDatasetError(QStringLiteral("%1: %2 is calculated and cannot be changed").arg(Name(), field.FieldName));
     if (!IsEditing())
-        throw EDatasetError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(Name()));
+        throw EDatasetError(QStringLiteral("No record is being added or changed: press Add or Edit first."));
     return &m_buffer;
 }
 
@@ -796,7 +796,7 @@ void TDataSet::Edit()
     if (IsEditing())
         return;
     if (m_current < 0)
-        throw EDatasetError(QStringLiteral("%1: there is no current row to edit").arg(Name()));
+        throw EDatasetError(QStringLiteral("There is no record to edit. Choose one in the list first."));
     m_buffer = *m_view[m_current];
     SetState(TDataSetState::Edit);
 }
@@ -867,7 +867,7 @@ void TDataSet::Delete()
     }
     Cancel();
     if (m_current < 0)
-        throw EDatasetError(QStringLiteral("%1: there is no row to delete").arg(Name()));
+        throw EDatasetError(QStringLiteral("There is no record to delete."));
     TRecord* victim = m_view[m_current];
     DoDelete(*victim);
     const auto place = PlaceAmongAll(m_all, m_view, m_current);
@@ -948,7 +948,7 @@ bool TDataSet::Locate(const QString& keyFields, const std::vector<TValue>& value
 void TDataSet::SetFilter(const QString& text)
 {
     if (IsEditing())
-        throw EDatasetError(QStringLiteral("%1: save or cancel the pending changes before filtering").arg(Name()));
+        throw EDatasetError(QStringLiteral("Save or cancel the changes to this record first."));
     std::vector<std::vector<std::shared_ptr<TFilterTerm>>> groups;
     const bool fieldsKnown = !m_fields.empty();
     if (!text.trimmed().isEmpty() && fieldsKnown) {
@@ -1011,7 +1011,7 @@ void TDataSet::SetFiltered(bool filtered)
     if (m_filtered == filtered)
         return;
     if (IsEditing())
-        throw EDatasetError(QStringLiteral("%1: save or cancel the pending changes before filtering").arg(Name()));
+        throw EDatasetError(QStringLiteral("Save or cancel the changes to this record first."));
     m_filtered = filtered;
     if (Active())
         ApplyView();

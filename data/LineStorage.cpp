@@ -89,7 +89,7 @@ void TLineStorage::BeforePost(const TLineDay& day, int itemId, bool taxable, TDa
 {
     const TKindColumns& c = ColumnsOf(m_kind);
     if (!m_lines.IsEditing())
-        throw EDatasetError(QStringLiteral("%1: there is no line being added or changed").arg(m_lines.Name()));
+        throw EDatasetError(QStringLiteral("No line is being added or changed: press Add or Edit first."));
     CheckDay(day);
     // Item ids are short integers in the book; a wrapped or clipped id would point at
     // another item.
@@ -175,7 +175,7 @@ std::optional<TLineDay> TLineStorage::Delete()
     }
     m_lines.Cancel();
     if (m_lines.CurrentIndex() < 0)
-        throw EDatasetError(QStringLiteral("%1: there is no line to delete").arg(m_lines.Name()));
+        throw EDatasetError(QStringLiteral("There is no line to delete."));
     const TLineDay day = RowDay();
     TTransaction transaction(ConnectionOf(m_kind));
     m_lines.Delete();
