@@ -1,55 +1,14 @@
 #include "Dataset.h"
 
 #include "DatasetRollback.h"
-#include "DayNumber.h"
 #include "Errors.h"
-#include "Formats.h"
 
-#include <QLocale>
 #include <algorithm>
-#include <cmath>
-#include <limits>
+
+using FieldText::IsTextType;
+using FieldText::KeyText;
 
 namespace {
-
-bool IsTextType(TFieldType t)
-{
-    return t == TFieldType::String || t == TFieldType::Memo;
-}
-
-bool IsWholeType(TFieldType t)
-{
-    return t == TFieldType::Smallint || t == TFieldType::Integer;
-}
-
-void CheckRange(const TField& f, int64_t v)
-{
-    const int64_t lo = f.DataType == TFieldType::Smallint ? -32768 : std::numeric_limits<int32_t>::min();
-    const int64_t hi = f.DataType == TFieldType::Smallint ? 32767 : std::numeric_limits<int32_t>::max();
-    if (v < lo || v > hi)
-        throw EConvertError(QStringLiteral("%1 is not a valid value for %2: it must be from %3 to %4")
-                                .arg(v)
-                                .arg(f.Label())
-                                .arg(lo)
-                                .arg(hi));
-}
-
-// Whole numbers as typed: optional sign and digits, nothing else.
-bool ParseWhole(const QString& text, int64_t& out)
-{
-    bool ok = false;
-    out = text.toLongLong(&ok, 10);
-    return ok;
-}
-
-QString KeyText(const TValue& v)
-{
-    if (v.IsInteger())
-        return QString::number(v.Integer());
-    if (v.IsFloat())
-        return QString::number(v.Float(), 'g', 17);
-    return v.IsText() ? v.Text() : QString();
-}
 
 // The place of a row of the view among all rows: the same index while the filter leaves
 // every row in, which spares a search through a large set on each add and delete.
@@ -60,336 +19,6 @@ std::vector<std::unique_ptr<TRecord>>::iterator PlaceAmongAll(std::vector<std::u
     if (view.size() == all.size() && all[size_t(index)].get() == row)
         return all.begin() + index;
     return std::find_if(all.begin(), all.end(), [row](const auto& p) { return p.get() == row; });
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------- TField
-
-TField::TField(TDataSet* dataSet, const QString& name, TFieldType type, TFieldKind kind)
-    : FieldName(name), DataType(type), FieldKind(kind), m_dataSet(dataSet)
-{
-}
-
-int TField::Width() const
-{
-    if (DisplayWidth > 0)
-        return DisplayWidth;
-    switch (DataType) {
-    case TFieldType::String: return Size > 0 ? std::min(Size, 40) : 20;
-    case TFieldType::Memo: return 20;
-    case TFieldType::Date: return 10;
-    case TFieldType::Smallint: return 6;
-    default: return 10;
-    }
-}
-
-TValue TField::Value() const
-{
-    const TRecord* r = m_dataSet->ActiveRecord();
-    return r ? m_dataSet->FieldValue(*r, m_index) : TValue();
-}
-
-TValue TField::OldValue() const
-{
-    const TDataSet& ds = *m_dataSet;
-    if (ds.m_state == TDataSetState::Insert || ds.m_current < 0 || ds.m_current >= int(ds.m_view.size()))
-        return TValue();
-    return ds.FieldValue(*ds.m_view[size_t(ds.m_current)], m_index);
-}
-
-int64_t TField::ToInteger(const TValue& v) const
-{
-    if (v.IsNull())
-        return 0;
-    if (v.IsInteger()) {
-        if (DataType != TFieldType::Money)
-            return v.Integer();
-        const int64_t s = v.Integer();
-        return (s >= 0 ? s + Money::Scale / 2 : s - Money::Scale / 2) / Money::Scale;
-    }
-    if (v.IsFloat())
-        return std::llround(v.Float());
-    int64_t out;
-    if (!ParseWhole(v.Text().trimmed(), out))
-        throw EConvertError(QStringLiteral("'%1' is not a valid whole number").arg(v.Text()));
-    return out;
-}
-
-QString TField::ToString(const TValue& v) const
-{
-    if (v.IsNull())
-        return QString();
-    if (v.IsText())
-        return v.Text();
-    if (v.IsFloat())
-        return QString::number(v.Float(), 'g', 15);
-    switch (DataType) {
-    case TFieldType::Money: return Money::FromScaled(v.Integer()).ToString();
-    case TFieldType::Date: return FormatSettings().DateToStr(DayNumber::ToDate(v.Integer()));
-    default: return QString::number(v.Integer());
-    }
-}
-
-Money TField::ToMoney(const TValue& v) const
-{
-    if (v.IsNull())
-        return Money();
-    if (v.IsInteger())
-        return DataType == TFieldType::Money ? Money::FromScaled(v.Integer()) : Money::FromInteger(v.Integer());
-    if (v.IsFloat())
-        return Money::FromDouble(v.Float());
-    return Money::Parse(v.Text());
-}
-
-double TField::ToFloat(const TValue& v) const
-{
-    if (v.IsNull())
-        return 0;
-    if (v.IsInteger())
-        return DataType == TFieldType::Money ? Money::FromScaled(v.Integer()).ToDouble() : double(v.Integer());
-    if (v.IsFloat())
-        return v.Float();
-    bool ok = false;
-    const double d = QLocale::c().toDouble(v.Text().trimmed(), &ok);
-    if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid number").arg(v.Text()));
-    return d;
-}
-
-QDate TField::ToDate(const TValue& v) const
-{
-    if (v.IsNull())
-        return QDate();
-    if (v.IsInteger())
-        return DayNumber::ToDate(v.Integer());
-    if (v.IsFloat())
-        return DayNumber::ToDate(int64_t(std::floor(v.Float())));
-    throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(v.Text()));
-}
-
-QString TField::DisplayTextOf(const TValue& v) const
-{
-    if (v.IsNull())
-        return QString();
-    if (DataType == TFieldType::Date || (DataType == TFieldType::Unknown && false))
-        return DisplayFormat.isEmpty() ? FormatSettings().DateToStr(ToDate(v)) : FormatDate(DisplayFormat, ToDate(v));
-    if (!DisplayFormat.isEmpty() && !v.IsText()) {
-        if (DataType == TFieldType::Money && v.IsInteger())
-            return FormatMoney(DisplayFormat, Money::FromScaled(v.Integer()));
-        return FormatFloat(DisplayFormat, ToFloat(v));
-    }
-    return ToString(v);
-}
-
-QString TField::EditText() const
-{
-    const TValue v = Value();
-    if (v.IsNull() || EditFormat.isEmpty() || v.IsText())
-        return ToString(v);
-    if (DataType == TFieldType::Money && v.IsInteger())
-        return FormatMoney(EditFormat, Money::FromScaled(v.Integer()));
-    return FormatFloat(EditFormat, ToFloat(v));
-}
-
-TValue TField::Convert(const QString& text) const
-{
-    const QString trimmed = text.trimmed();
-    if (!IsTextType(DataType) && trimmed.isEmpty())
-        return TValue();
-    try {
-        switch (DataType) {
-        case TFieldType::Smallint:
-        case TFieldType::Integer: {
-            int64_t v;
-            if (!ParseWhole(trimmed, v))
-                throw EConvertError(QStringLiteral("'%1' is not a valid whole number").arg(text));
-            CheckRange(*this, v);
-            return TValue(v);
-        }
-        case TFieldType::Money: return TValue(Money::Parse(trimmed).Scaled());
-        case TFieldType::Float: return TValue(ToFloat(TValue(trimmed)));
-        case TFieldType::Date: throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
-        default: return CheckedValue(TValue(text));
-        }
-    } catch (const EConvertError& e) {
-        if (e.Message().startsWith(Label()))
-            throw;
-        throw EConvertError(QStringLiteral("%1: %2").arg(Label(), e.Message()));
-    }
-}
-
-TValue TField::CheckedValue(const TValue& value) const
-{
-    if (value.IsNull())
-        return value;
-    if (IsWholeType(DataType)) {
-        if (value.IsText())
-            return Convert(value.Text());
-        const int64_t v = ToInteger(value);
-        CheckRange(*this, v);
-        return TValue(v);
-    }
-    if (DataType == TFieldType::String && value.IsText() && Size > 0 && value.Text().size() > Size)
-        throw EConvertError(QStringLiteral("%1 holds at most %2 characters; the text has %3")
-                                .arg(Label())
-                                .arg(Size)
-                                .arg(value.Text().size()));
-    if (DataType == TFieldType::Money && value.IsText())
-        return Convert(value.Text());
-    return value;
-}
-
-void TField::SetValue(const TValue& value)
-{
-    if (FieldKind == TFieldKind::Lookup)
-        throw EDatasetError(QStringLiteral("%1 is looked up and cannot be changed").arg(FieldName));
-    const TValue checked = CheckedValue(value);
-    TRecord* r = m_dataSet->WritableRecord(*this);
-    r->values[m_index] = checked;
-    if (FieldKind == TFieldKind::Data) {
-        r->calculated = false;
-        emit m_dataSet->RecordChanged(m_dataSet->m_current);
-    }
-}
-
-void TField::SetAsInteger(int64_t value)
-{
-    if (DataType == TFieldType::Money)
-        SetValue(TValue(Money::FromInteger(value).Scaled()));
-    else
-        SetValue(TValue(value));
-}
-
-void TField::SetAsString(const QString& text)
-{
-    SetValue(Convert(text));
-}
-
-void TField::SetAsMoney(Money value)
-{
-    switch (DataType) {
-    case TFieldType::Smallint:
-    case TFieldType::Integer:
-        if (value.Scaled() % Money::Scale != 0)
-            throw EConvertError(QStringLiteral("%1: %2 is not a whole number").arg(Label(), value.ToString()));
-        SetValue(TValue(value.Scaled() / Money::Scale));
-        break;
-    case TFieldType::Float: SetValue(TValue(value.ToDouble())); break;
-    case TFieldType::String:
-    case TFieldType::Memo: SetValue(TValue(value.ToString())); break;
-    default: SetValue(TValue(value.Scaled()));
-    }
-}
-
-void TField::SetAsFloat(double value)
-{
-    switch (DataType) {
-    case TFieldType::Money: SetValue(TValue(Money::FromDouble(value).Scaled())); break;
-    case TFieldType::Smallint:
-    case TFieldType::Integer:
-        if (!std::isfinite(value) || std::fabs(value) > 9.0e18)
-            throw EConvertError(QStringLiteral("%1: %2 is out of range").arg(Label()).arg(value));
-        SetValue(TValue(int64_t(std::llround(value))));
-        break;
-    default: SetValue(TValue(value));
-    }
-}
-
-void TField::SetAsDate(const QDate& date)
-{
-    if (!date.isValid())
-        SetValue(TValue());
-    else
-        SetValue(TValue(int64_t(DayNumber::FromDate(date))));
-}
-
-// ---------------------------------------------------------------- filter
-
-struct TDataSet::TFilterTerm {
-    enum Op { Eq, Ne, Lt, Gt, Le, Ge } op;
-    int field;
-    TValue literal;
-    // A whole-number literal in the field's stored units (money is stored scaled), worked
-    // out once when the filter is set; `fits` is false when that is beyond every amount.
-    int64_t whole = 0;
-    bool fits = true;
-};
-
-namespace {
-
-struct TFilterToken {
-    enum Kind { Name, Number, Text, Operator, And, Or, End } kind;
-    QString text;
-};
-
-std::vector<TFilterToken> TokenizeFilter(const QString& s)
-{
-    std::vector<TFilterToken> out;
-    int i = 0;
-    auto fail = [&](const QString& why) {
-        throw EDatasetError(QStringLiteral("Invalid filter \"%1\": %2").arg(s.trimmed(), why));
-    };
-    while (i < s.size()) {
-        const QChar c = s[i];
-        if (c.isSpace()) {
-            ++i;
-        } else if (c.isLetter() || c == '_') {
-            int j = i;
-            while (j < s.size() && (s[j].isLetterOrNumber() || s[j] == '_'))
-                ++j;
-            const QString word = s.mid(i, j - i);
-            if (word.compare("AND", Qt::CaseInsensitive) == 0)
-                out.push_back({TFilterToken::And, word});
-            else if (word.compare("OR", Qt::CaseInsensitive) == 0)
-                out.push_back({TFilterToken::Or, word});
-            else
-                out.push_back({TFilterToken::Name, word});
-            i = j;
-        } else if (c == '[') {
-            const int j = s.indexOf(']', i);
-            if (j < 0)
-                fail(QStringLiteral("missing ']'"));
-            out.push_back({TFilterToken::Name, s.mid(i + 1, j - i - 1)});
-            i = j + 1;
-        } else if (c.isDigit() || (c == '-' && i + 1 < s.size() && s[i + 1].isDigit())) {
-            int j = i + 1;
-            while (j < s.size() && s[j].isDigit())
-                ++j;
-            if (j < s.size() && (s[j].isLetter() || s[j] == '.'))
-                fail(QStringLiteral("'%1' is not a whole number").arg(s.mid(i, j - i + 1)));
-            out.push_back({TFilterToken::Number, s.mid(i, j - i)});
-            i = j;
-        } else if (c == '\'') {
-            QString text;
-            int j = i + 1;
-            for (;; ++j) {
-                if (j >= s.size())
-                    fail(QStringLiteral("missing closing quote"));
-                if (s[j] == '\'') {
-                    if (j + 1 < s.size() && s[j + 1] == '\'') {
-                        text += '\'';
-                        ++j;
-                        continue;
-                    }
-                    break;
-                }
-                text += s[j];
-            }
-            out.push_back({TFilterToken::Text, text});
-            i = j + 1;
-        } else if (c == '<' || c == '>' || c == '=') {
-            QString op(c);
-            if (i + 1 < s.size() && (s[i + 1] == '=' || (c == '<' && s[i + 1] == '>')))
-                op += s[i + 1];
-            out.push_back({TFilterToken::Operator, op});
-            i += op.size();
-        } else {
-            fail(QStringLiteral("unexpected '%1'").arg(c));
-        }
-    }
-    out.push_back({TFilterToken::End, QString()});
-    return out;
 }
 
 }  // namespace
@@ -529,19 +158,24 @@ void TDataSet::Open()
 {
     if (Active())
         return;
+    OpenLookupLists();
     std::vector<std::unique_ptr<TRecord>> rows;
     const std::vector<TColumn> columns = DoPrepare();
     BindFields(columns);
     DoFetch(rows, m_fieldColumns, int(m_fields.size()));
-    if (!m_filterText.isEmpty() && m_filter.empty())
+    if (!m_filterText.isEmpty() && m_filter.Empty())
         SetFilter(m_filterText);  // a filter set before the fields were known
-    m_all = std::move(rows);
-    RowsChanged();
-    RebuildView();
-    m_current = m_view.empty() ? -1 : 0;
-    m_eof = m_view.empty();
-    m_bof = true;
-    m_state = TDataSetState::Browse;
+    ResetRows([&] {
+        m_all = std::move(rows);
+        RowsChanged();
+        BuildLookups();
+        RebuildView();
+        m_current = m_view.empty() ? -1 : 0;
+        m_eof = m_view.empty();
+        m_bof = true;
+        m_state = TDataSetState::Browse;
+    });
+    FollowLookupLists(true);
     TDataSetRollback::Opened(*this);
     emit ActiveChanged();
     emit StateChanged();
@@ -553,19 +187,34 @@ void TDataSet::Close()
 {
     if (!Active())
         return;
-    TDataSetRollback::Closing(*this);
-    m_insertRecord = nullptr;
-    m_buffer = TRecord();
-    DoClose();
-    m_view.clear();
-    m_all.clear();
-    m_current = -1;
-    m_eof = m_bof = true;
-    RowsChanged();
-    m_state = TDataSetState::Inactive;
+    FollowLookupLists(false);
+    ResetRows([&] {
+        TDataSetRollback::Closing(*this);
+        m_insertRecord = nullptr;
+        m_buffer = TRecord();
+        DoClose();
+        m_view.clear();
+        m_all.clear();
+        m_current = -1;
+        m_eof = m_bof = true;
+        RowsChanged();
+        m_state = TDataSetState::Inactive;
+    });
     emit ActiveChanged();
     emit StateChanged();
     emit DataSetChanged();
+}
+
+void TDataSet::ResetRows(const std::function<void()>& change)
+{
+    emit RowsAboutToBeReset();
+    try {
+        change();
+    } catch (...) {
+        emit RowsReset();
+        throw;
+    }
+    emit RowsReset();
 }
 
 void TDataSet::Requery()
@@ -737,17 +386,26 @@ void TDataSet::Calculate(const TRecord& record) const
     m_calcWritable = savedWritable;
 }
 
-TValue TDataSet::LookupValue(const TRecord& record, const TField& field) const
+void TDataSet::OpenLookupLists()
 {
-    TDataSet* source = field.LookupDataSet;
-    if (!source)
-        return TValue();
-    if (!source->Active())
-        source->Open();  // the lookup list opens when first needed
-    TLookupCache& cache = m_lookups[field.m_index];
-    if (cache.source != source || cache.generation != source->Generation()) {
-        const TField& key = source->FieldByName(field.LookupKeyFields);
-        const TField& result = source->FieldByName(field.LookupResultField);
+    // A list opens with the set that looks values up in it, never while a value is read.
+    for (const auto& f : m_fields)
+        if (f->FieldKind == TFieldKind::Lookup && f->LookupDataSet && f->LookupDataSet != this)
+            f->LookupDataSet->Open();
+}
+
+bool TDataSet::BuildLookups()
+{
+    bool rebuilt = false;
+    for (const auto& f : m_fields) {
+        TDataSet* source = f->LookupDataSet;
+        if (f->FieldKind != TFieldKind::Lookup || !source || !source->Active())
+            continue;  // a closed list keeps what it last showed until it opens again
+        TLookupCache& cache = m_lookups[size_t(f->m_index)];
+        if (cache.source == source && cache.generation == source->Generation())
+            continue;
+        const TField& key = source->FieldByName(f->LookupKeyFields);
+        const TField& result = source->FieldByName(f->LookupResultField);
         cache.values.clear();
         for (int r = 0; r < source->RecordCount(); ++r) {
             const QString k = KeyText(source->ValueAt(r, key.Index()));
@@ -756,7 +414,40 @@ TValue TDataSet::LookupValue(const TRecord& record, const TField& field) const
         }
         cache.source = source;
         cache.generation = source->Generation();
+        rebuilt = true;
     }
+    return rebuilt;
+}
+
+void TDataSet::FollowLookupLists(bool follow)
+{
+    for (const auto& link : m_lookupLinks)
+        disconnect(link);
+    m_lookupLinks.clear();
+    if (!follow)
+        return;
+    // A list's rows change by a post, a delete or a refresh; its lookups follow.
+    for (const auto& f : m_fields) {
+        TDataSet* list = f->LookupDataSet;
+        if (f->FieldKind != TFieldKind::Lookup || !list || list == this)
+            continue;
+        m_lookupLinks.push_back(connect(list, &TDataSet::ActiveChanged, this, &TDataSet::RefreshLookups));
+        m_lookupLinks.push_back(connect(list, &TDataSet::DataSetChanged, this, &TDataSet::RefreshLookups));
+        m_lookupLinks.push_back(connect(list, &TDataSet::RecordChanged, this, &TDataSet::RefreshLookups));
+    }
+}
+
+void TDataSet::RefreshLookups()
+{
+    if (Active() && BuildLookups())
+        emit LookupsChanged();
+}
+
+TValue TDataSet::LookupValue(const TRecord& record, const TField& field) const
+{
+    const TLookupCache& cache = m_lookups[size_t(field.m_index)];
+    if (!cache.source || cache.source != field.LookupDataSet)
+        return TValue();
     const TValue keyValue = FieldValue(record, FieldByName(field.KeyFields).Index());
     if (keyValue.IsNull())
         return TValue();
@@ -777,6 +468,7 @@ void TDataSet::Insert()
     TRecord* raw = record.get();
     // The new row stands before the current one, in the view and among all rows.
     auto at = m_view.empty() ? m_all.end() : PlaceAmongAll(m_all, m_view, pos);
+    emit RowsAboutToBeInserted(pos, pos);
     m_all.insert(at, std::move(record));
     m_view.insert(m_view.begin() + pos, raw);
     m_insertRecord = raw;
@@ -785,6 +477,7 @@ void TDataSet::Insert()
     m_current = pos;
     m_eof = m_bof = false;
     m_state = TDataSetState::Insert;
+    emit RowsInserted(pos, pos);
     emit DataSetChanged();
     emit StateChanged();
     emit Scrolled(m_current);
@@ -839,7 +532,10 @@ void TDataSet::Cancel()
     if (!Active() || !IsEditing())
         return;
     if (m_state == TDataSetState::Insert) {
-        m_view.erase(std::find(m_view.begin(), m_view.end(), m_insertRecord));
+        const auto shown = std::find(m_view.begin(), m_view.end(), m_insertRecord);
+        const int row = int(shown - m_view.begin());
+        emit RowsAboutToBeRemoved(row, row);
+        m_view.erase(shown);
         m_all.erase(std::find_if(m_all.begin(), m_all.end(),
                                  [&](const auto& p) { return p.get() == m_insertRecord; }));
         m_insertRecord = nullptr;
@@ -848,7 +544,9 @@ void TDataSet::Cancel()
         m_eof = m_savedEof;
         m_bof = m_savedBof;
         m_buffer = TRecord();
-        SetState(TDataSetState::Browse);
+        m_state = TDataSetState::Browse;
+        emit RowsRemoved(row, row);
+        emit StateChanged();
         emit DataSetChanged();
         emit Scrolled(m_current);
         return;
@@ -870,10 +568,12 @@ void TDataSet::Delete()
         throw EDatasetError(QStringLiteral("There is no record to delete."));
     TRecord* victim = m_view[m_current];
     DoDelete(*victim);
-    const auto place = PlaceAmongAll(m_all, m_view, m_current);
+    const int row = m_current;
+    const auto place = PlaceAmongAll(m_all, m_view, row);
+    emit RowsAboutToBeRemoved(row, row);
     TDataSetRollback::Deleting(*this, *place, size_t(place - m_all.begin()));
     m_all.erase(place);
-    m_view.erase(m_view.begin() + m_current);
+    m_view.erase(m_view.begin() + row);
     if (m_view.empty()) {
         m_current = -1;
         m_eof = m_bof = true;
@@ -883,6 +583,7 @@ void TDataSet::Delete()
         m_bof = m_current == 0;
     }
     RowsChanged();
+    emit RowsRemoved(row, row);
     emit DataSetChanged();
     emit Scrolled(m_current);
 }
@@ -949,59 +650,10 @@ void TDataSet::SetFilter(const QString& text)
 {
     if (IsEditing())
         throw EDatasetError(QStringLiteral("Save or cancel the changes to this record first."));
-    std::vector<std::vector<std::shared_ptr<TFilterTerm>>> groups;
-    const bool fieldsKnown = !m_fields.empty();
-    if (!text.trimmed().isEmpty() && fieldsKnown) {
-        const auto tokens = TokenizeFilter(text);
-        size_t i = 0;
-        auto fail = [&](const QString& why) {
-            throw EDatasetError(QStringLiteral("Invalid filter \"%1\": %2").arg(text.trimmed(), why));
-        };
-        groups.emplace_back();
-        for (;;) {
-            if (tokens[i].kind != TFilterToken::Name)
-                fail(QStringLiteral("a field name was expected at '%1'").arg(tokens[i].text));
-            const TField* f = FindField(tokens[i].text);
-            if (!f)
-                fail(QStringLiteral("there is no field %1").arg(tokens[i].text));
-            ++i;
-            if (tokens[i].kind != TFilterToken::Operator)
-                fail(QStringLiteral("a comparison was expected after %1").arg(f->FieldName));
-            static const QHash<QString, TFilterTerm::Op> ops = {
-                {"=", TFilterTerm::Eq}, {"<>", TFilterTerm::Ne}, {"<", TFilterTerm::Lt},
-                {">", TFilterTerm::Gt}, {"<=", TFilterTerm::Le}, {">=", TFilterTerm::Ge}};
-            if (!ops.contains(tokens[i].text))
-                fail(QStringLiteral("'%1' is not a comparison").arg(tokens[i].text));
-            auto term = std::make_shared<TFilterTerm>();
-            term->op = ops.value(tokens[i].text);
-            term->field = f->Index();
-            ++i;
-            if (tokens[i].kind == TFilterToken::Number) {
-                int64_t v;
-                if (!ParseWhole(tokens[i].text, v))
-                    fail(QStringLiteral("'%1' is too large").arg(tokens[i].text));
-                term->literal = TValue(v);
-                term->whole = v;
-                if (f->DataType == TFieldType::Money)
-                    term->fits = !__builtin_mul_overflow(v, Money::Scale, &term->whole);
-            } else if (tokens[i].kind == TFilterToken::Text) {
-                term->literal = TValue(tokens[i].text);
-            } else {
-                fail(QStringLiteral("a value was expected after %1 %2").arg(f->FieldName, tokens[i - 1].text));
-            }
-            ++i;
-            groups.back().push_back(term);
-            if (tokens[i].kind == TFilterToken::End)
-                break;
-            if (tokens[i].kind == TFilterToken::Or)
-                groups.emplace_back();
-            else if (tokens[i].kind != TFilterToken::And)
-                fail(QStringLiteral("AND or OR was expected at '%1'").arg(tokens[i].text));
-            ++i;
-        }
-    }
+    // Parsed once the fields are known; until then the text waits for the open.
+    TDataSetFilter filter = m_fields.empty() ? TDataSetFilter() : TDataSetFilter::Parse(text, *this);
     m_filterText = text;
-    m_filter = std::move(groups);
+    m_filter = std::move(filter);
     if (Active() && m_filtered)
         ApplyView();
 }
@@ -1020,67 +672,14 @@ void TDataSet::SetFiltered(bool filtered)
 void TDataSet::ApplyView()
 {
     // A changed filter starts again from the first row it lets through.
-    RebuildView();
-    m_current = m_view.empty() ? -1 : 0;
-    m_eof = m_view.empty();
-    m_bof = true;
+    ResetRows([&] {
+        RebuildView();
+        m_current = m_view.empty() ? -1 : 0;
+        m_eof = m_view.empty();
+        m_bof = true;
+    });
     emit DataSetChanged();
     emit Scrolled(m_current);
-}
-
-namespace {
-template <typename T>
-int Compare(T a, T b)
-{
-    return a < b ? -1 : (a > b ? 1 : 0);
-}
-}  // namespace
-
-bool TDataSet::TermHolds(const TFilterTerm& term, const TRecord& record) const
-{
-    const TField& f = *m_fields[term.field];
-    // Data fields are compared where they stand: a filter change visits every row.
-    TValue computed;
-    const TValue* value = &record.values[term.field];
-    if (f.FieldKind != TFieldKind::Data) {
-        computed = FieldValue(record, term.field);
-        value = &computed;
-    }
-    const TValue& v = *value;
-    if (v.IsNull())
-        return false;
-    int cmp;
-    if (term.literal.IsText())
-        cmp = f.ToString(v).compare(term.literal.Text());
-    else if (v.IsInteger())
-        cmp = term.fits ? Compare(v.Integer(), term.whole) : (term.literal.Integer() > 0 ? -1 : 1);
-    else if (v.IsFloat())
-        cmp = Compare(v.Float(), double(term.literal.Integer()));
-    else
-        cmp = f.ToString(v).compare(QString::number(term.literal.Integer()));
-    switch (term.op) {
-    case TFilterTerm::Eq: return cmp == 0;
-    case TFilterTerm::Ne: return cmp != 0;
-    case TFilterTerm::Lt: return cmp < 0;
-    case TFilterTerm::Gt: return cmp > 0;
-    case TFilterTerm::Le: return cmp <= 0;
-    default: return cmp >= 0;
-    }
-}
-
-bool TDataSet::Matches(const TRecord& record) const
-{
-    for (const auto& group : m_filter) {
-        bool all = true;
-        for (const auto& term : group)
-            if (!TermHolds(*term, record)) {
-                all = false;
-                break;
-            }
-        if (all)
-            return true;
-    }
-    return false;
 }
 
 void TDataSet::RowsChanged()
@@ -1111,37 +710,11 @@ void TDataSet::RebuildView()
     m_view.clear();
     m_view.reserve(m_all.size());
     size_t from = 0, to = m_all.size();
-    const bool filtering = m_filtered && !m_filter.empty();
-    if (filtering && m_filter.size() == 1) {
-        // Rows read in the order of a whole-number field (the transaction lists are read
-        // by date) let a range on that field be found by halving, like an index would.
-        for (const auto& term : m_filter.front()) {
-            const TField& f = *m_fields[term->field];
-            if (f.FieldKind != TFieldKind::Data || !term->literal.IsInteger() || !term->fits
-                || term->op == TFilterTerm::Ne || !RowsSortedBy(term->field))
-                continue;
-            const size_t field = size_t(term->field);
-            auto firstAtLeast = [&](int64_t bound, bool strict) {
-                return size_t(std::partition_point(m_all.begin() + from, m_all.begin() + to,
-                                                   [&](const auto& r) {
-                                                       const int64_t x = r->values[field].Integer();
-                                                       return strict ? x <= bound : x < bound;
-                                                   })
-                              - m_all.begin());
-            };
-            const TFilterTerm::Op op = term->op;
-            const size_t lo = (op == TFilterTerm::Ge || op == TFilterTerm::Eq) ? firstAtLeast(term->whole, false)
-                              : op == TFilterTerm::Gt                          ? firstAtLeast(term->whole, true)
-                                                                               : from;
-            const size_t hi = (op == TFilterTerm::Le || op == TFilterTerm::Eq) ? firstAtLeast(term->whole, true)
-                              : op == TFilterTerm::Lt                          ? firstAtLeast(term->whole, false)
-                                                                               : to;
-            from = lo;
-            to = std::max(lo, hi);
-        }
-    }
+    const bool filtering = m_filtered && !m_filter.Empty();
+    if (filtering)
+        m_filter.NarrowRange(*this, from, to);
     for (size_t i = from; i < to; ++i)
-        if (!filtering || Matches(*m_all[i]))
+        if (!filtering || m_filter.Matches(*this, *m_all[i]))
             m_view.push_back(m_all[i].get());
 }
 
@@ -1164,6 +737,13 @@ void TDataSource::SetDataSet(TDataSet* dataSet)
         connect(m_dataSet, &TDataSet::ActiveChanged, this, &TDataSource::ActiveChanged);
         connect(m_dataSet, &TDataSet::DataSetChanged, this, &TDataSource::DataSetChanged);
         connect(m_dataSet, &TDataSet::RecordChanged, this, &TDataSource::RecordChanged);
+        connect(m_dataSet, &TDataSet::RowsAboutToBeInserted, this, &TDataSource::RowsAboutToBeInserted);
+        connect(m_dataSet, &TDataSet::RowsInserted, this, &TDataSource::RowsInserted);
+        connect(m_dataSet, &TDataSet::RowsAboutToBeRemoved, this, &TDataSource::RowsAboutToBeRemoved);
+        connect(m_dataSet, &TDataSet::RowsRemoved, this, &TDataSource::RowsRemoved);
+        connect(m_dataSet, &TDataSet::RowsAboutToBeReset, this, &TDataSource::RowsAboutToBeReset);
+        connect(m_dataSet, &TDataSet::RowsReset, this, &TDataSource::RowsReset);
+        connect(m_dataSet, &TDataSet::LookupsChanged, this, &TDataSource::LookupsChanged);
         connect(m_dataSet, &TDataSet::Scrolled, this, &TDataSource::Scrolled);
         connect(m_dataSet, &TDataSet::StateChanged, this, &TDataSource::StateChanged);
         connect(m_dataSet, &QObject::destroyed, this, [this] { m_dataSet = nullptr; emit DataSetReplaced(); });

@@ -2,9 +2,10 @@
 // Client-side datasets: the rows of a query held in memory with a current row, navigation
 // with the end-of-data flag, insert/edit/post/cancel/delete written back to the database,
 // locate, a client-side filter, calculated and lookup fields, and notifications for the
-// controls bound to them through a data source.
-#include "Money.h"
-#include "Value.h"
+// controls bound to them through a data source. Fields and their conversions are in
+// Field.h, the filter language in DatasetFilter.h.
+#include "DatasetFilter.h"
+#include "Field.h"
 
 #include <QDate>
 #include <QHash>
@@ -18,91 +19,7 @@
 class TDataSet;
 class TDbConnection;
 
-enum class TFieldType { Unknown, Smallint, Integer, String, Memo, Money, Float, Date };
-enum class TFieldKind { Data, Calculated, Lookup };
 enum class TDataSetState { Inactive, Browse, Edit, Insert };
-
-struct TRecord {
-    std::vector<TValue> values;
-    bool calculated = false;  // calculated fields are filled on first read
-};
-
-// A field of a dataset: its definition (label, visibility, width, formats) and typed access
-// to its value in the dataset's current row.
-class TField {
-public:
-    QString FieldName;
-    TFieldType DataType = TFieldType::Unknown;
-    TFieldKind FieldKind = TFieldKind::Data;
-    QString DisplayLabel;  // the grid's column title; the field name when empty
-    bool Visible = true;
-    int DisplayWidth = 0;  // characters; 0 picks one from the type
-    QString DisplayFormat;
-    QString EditFormat;
-    int Size = 0;  // most characters a text field holds; 0 for no limit
-    // Lookup fields: the value of LookupResultField in the LookupDataSet row whose
-    // LookupKeyFields equals this dataset's KeyFields.
-    TDataSet* LookupDataSet = nullptr;
-    QString KeyFields;
-    QString LookupKeyFields;
-    QString LookupResultField;
-
-    TField(TDataSet* dataSet, const QString& name, TFieldType type, TFieldKind kind);
-
-    // Declaring a field in one line: q.AddField("AMOUNT").Titled("Amount").Wide(12).Formats(...).
-    TField& Titled(const QString& label) { DisplayLabel = label; return *this; }
-    TField& Wide(int characters) { DisplayWidth = characters; return *this; }
-    TField& Formats(const QString& display, const QString& edit = {}) { DisplayFormat = display; EditFormat = edit; return *this; }
-    TField& Sized(int characters) { Size = characters; return *this; }
-    TField& Hidden() { Visible = false; return *this; }
-
-    TDataSet* DataSet() const { return m_dataSet; }
-    int Index() const { return m_index; }
-    QString Label() const { return DisplayLabel.isEmpty() ? FieldName : DisplayLabel; }
-    int Width() const;
-
-    // The value in the current row (the row being calculated inside a calculation).
-    TValue Value() const;
-    // The current row's value as stored, before its pending change: as read or last
-    // posted. Null while a row is being added.
-    TValue OldValue() const;
-    bool IsNull() const { return Value().IsNull(); }
-    int64_t AsInteger() const { return ToInteger(Value()); }
-    QString AsString() const { return ToString(Value()); }
-    Money AsMoney() const { return ToMoney(Value()); }
-    double AsFloat() const { return ToFloat(Value()); }
-    QDate AsDate() const { return ToDate(Value()); }
-    QString DisplayText() const { return DisplayTextOf(Value()); }
-    QString EditText() const;
-
-    // Assignments need the dataset in insert or edit state, or a calculation of this
-    // calculated field. Text that does not convert to the field's type is an EConvertError
-    // and changes nothing.
-    void SetValue(const TValue& value);
-    void SetAsInteger(int64_t value);
-    void SetAsString(const QString& text);
-    void SetAsMoney(Money value);
-    void SetAsFloat(double value);
-    void SetAsDate(const QDate& date);
-    void Clear() { SetValue(TValue()); }
-
-    // Conversions of a value of this field, for readers that hold a row themselves.
-    int64_t ToInteger(const TValue& v) const;
-    QString ToString(const TValue& v) const;
-    Money ToMoney(const TValue& v) const;
-    double ToFloat(const TValue& v) const;
-    QDate ToDate(const TValue& v) const;
-    QString DisplayTextOf(const TValue& v) const;
-    // Typed text to a stored value, checked against the type, range and size.
-    TValue Convert(const QString& text) const;
-
-private:
-    friend class TDataSet;
-    TValue CheckedValue(const TValue& value) const;
-
-    TDataSet* m_dataSet;
-    int m_index = -1;
-};
 
 enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
 
@@ -200,6 +117,17 @@ signals:
     void ActiveChanged();
     void DataSetChanged();          // rows added, removed, reread or filtered
     void RecordChanged(int row);    // values of one row changed
+    // The same changes row by row, each announced before and after it happens so a model
+    // over the rows can tell its views in step: rows [first, last] added or removed, or
+    // every row read again (open, close, refresh, a changed filter).
+    void RowsAboutToBeInserted(int first, int last);
+    void RowsInserted(int first, int last);
+    void RowsAboutToBeRemoved(int first, int last);
+    void RowsRemoved(int first, int last);
+    void RowsAboutToBeReset();
+    void RowsReset();
+    // A lookup list's rows changed: lookup fields of any row may show other values.
+    void LookupsChanged();
     void Scrolled(int row);         // the current row moved
     void StateChanged();
 
@@ -228,7 +156,9 @@ protected:
 private:
     friend class TField;
     friend class TDataSetRollback;
-    struct TFilterTerm;
+    friend class TDataSetFilter;
+    // A lookup field's list as key text to result, built when the set opens and again
+    // whenever the list's rows change, so reading a value never reads the list.
     struct TLookupCache {
         quint64 generation = ~0ull;
         const TDataSet* source = nullptr;
@@ -239,14 +169,18 @@ private:
     void BindFields(const std::vector<TColumn>& columns);
     void ReplaceDataFields(std::vector<std::unique_ptr<TField>> dataFields);
     void ApplyView();
+    // Every row read again, announced around the change.
+    void ResetRows(const std::function<void()>& change);
+    void OpenLookupLists();
+    bool BuildLookups();
+    void FollowLookupLists(bool follow);
+    void RefreshLookups();
     const TRecord* ActiveRecord() const;
     TRecord* WritableRecord(const TField& field);
     TValue FieldValue(const TRecord& record, int fieldIndex) const;
     void Calculate(const TRecord& record) const;
     TValue LookupValue(const TRecord& record, const TField& field) const;
     void RebuildView();
-    bool Matches(const TRecord& record) const;
-    bool TermHolds(const TFilterTerm& term, const TRecord& record) const;
     bool RowsSortedBy(int field) const;
     void RowsChanged();
     void CheckActive() const;
@@ -274,12 +208,13 @@ private:
 
     QString m_filterText;
     bool m_filtered = false;
-    std::vector<std::vector<std::shared_ptr<TFilterTerm>>> m_filter;  // OR of AND groups
+    TDataSetFilter m_filter;
     mutable std::vector<int8_t> m_sortedBy;  // per field: -1 not known, 0 no, 1 ascending
 
     mutable const TRecord* m_calcRecord = nullptr;
     mutable TRecord* m_calcWritable = nullptr;
-    mutable std::vector<TLookupCache> m_lookups;
+    std::vector<TLookupCache> m_lookups;
+    std::vector<QMetaObject::Connection> m_lookupLinks;  // to the lookup lists while open
     quint64 m_generation = 0;
 
     int m_nextHandlerId = 1;
@@ -299,6 +234,13 @@ signals:
     void ActiveChanged();
     void DataSetChanged();
     void RecordChanged(int row);
+    void RowsAboutToBeInserted(int first, int last);
+    void RowsInserted(int first, int last);
+    void RowsAboutToBeRemoved(int first, int last);
+    void RowsRemoved(int first, int last);
+    void RowsAboutToBeReset();
+    void RowsReset();
+    void LookupsChanged();
     void Scrolled(int row);
     void StateChanged();
 

@@ -170,6 +170,7 @@ void TDataSetRollback::Undo(TDataSet& ds, TPosted& step)
     ds.m_buffer = std::move(step.posted);
     ds.m_buffer.calculated = false;
     ds.m_state = step.state;
+    emit ds.RecordChanged(ds.m_current);  // the row stands where it stood, pending again
     emit ds.DataSetChanged();
     emit ds.StateChanged();
     emit ds.Scrolled(ds.m_current);
@@ -181,13 +182,15 @@ void TDataSetRollback::Undo(TDataSet& ds, TDeleted& step)
         return;
     ds.Cancel();
     TRecord* row = step.row.get();
-    ds.m_all.insert(ds.m_all.begin() + std::ptrdiff_t(std::min(step.place, ds.m_all.size())), std::move(step.row));
     const int at = std::clamp(step.viewIndex, 0, int(ds.m_view.size()));
+    emit ds.RowsAboutToBeInserted(at, at);
+    ds.m_all.insert(ds.m_all.begin() + std::ptrdiff_t(std::min(step.place, ds.m_all.size())), std::move(step.row));
     ds.m_view.insert(ds.m_view.begin() + at, row);
     ds.m_current = at;
     ds.m_eof = false;
     ds.m_bof = at == 0;
     ds.RowsChanged();
+    emit ds.RowsInserted(at, at);
     emit ds.DataSetChanged();
     emit ds.Scrolled(ds.m_current);
 }
@@ -195,18 +198,22 @@ void TDataSetRollback::Undo(TDataSet& ds, TDeleted& step)
 void TDataSetRollback::Undo(TDataSet& ds, TClosed& step)
 {
     ds.Close();  // whatever was read since
-    ds.m_all = std::move(step.all);
-    ds.m_view = std::move(step.view);
-    ds.m_current = step.current;
-    ds.m_eof = step.eof;
-    ds.m_bof = step.bof;
-    ds.m_buffer = std::move(step.buffer);
-    ds.m_insertRecord = step.insertRecord;
-    ds.m_savedCurrent = step.savedCurrent;
-    ds.m_savedEof = step.savedEof;
-    ds.m_savedBof = step.savedBof;
-    ds.m_state = step.state;
-    ds.RowsChanged();
+    ds.ResetRows([&] {
+        ds.m_all = std::move(step.all);
+        ds.m_view = std::move(step.view);
+        ds.m_current = step.current;
+        ds.m_eof = step.eof;
+        ds.m_bof = step.bof;
+        ds.m_buffer = std::move(step.buffer);
+        ds.m_insertRecord = step.insertRecord;
+        ds.m_savedCurrent = step.savedCurrent;
+        ds.m_savedEof = step.savedEof;
+        ds.m_savedBof = step.savedBof;
+        ds.m_state = step.state;
+        ds.RowsChanged();
+        ds.BuildLookups();
+    });
+    ds.FollowLookupLists(true);
     emit ds.ActiveChanged();
     emit ds.StateChanged();
     emit ds.DataSetChanged();

@@ -72,12 +72,21 @@ void TDBGridModel::SetDataSource(TDataSource* source)
     m_source = source;
     if (m_source) {
         connect(m_source, &TDataSource::DataSetReplaced, this, &TDBGridModel::Rebind);
-        connect(m_source, &TDataSource::ActiveChanged, this, &TDBGridModel::Reset);
-        connect(m_source, &TDataSource::DataSetChanged, this, &TDBGridModel::Reset);
-        connect(m_source, &TDataSource::RecordChanged, this, [this](int row) {
-            if (row >= 0 && row < rowCount())
-                emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        // Rows come and go one by one, so views keep their selection and place; only a
+        // rereading of every row (open, close, refresh, filter) starts the views afresh.
+        connect(m_source, &TDataSource::RowsAboutToBeInserted, this,
+                [this](int first, int last) { beginInsertRows({}, first, last); });
+        connect(m_source, &TDataSource::RowsInserted, this, [this] { endInsertRows(); });
+        connect(m_source, &TDataSource::RowsAboutToBeRemoved, this,
+                [this](int first, int last) { beginRemoveRows({}, first, last); });
+        connect(m_source, &TDataSource::RowsRemoved, this, [this] { endRemoveRows(); });
+        connect(m_source, &TDataSource::RowsAboutToBeReset, this, [this] { beginResetModel(); });
+        connect(m_source, &TDataSource::RowsReset, this, [this] {
+            ReadColumns();
+            endResetModel();
         });
+        connect(m_source, &TDataSource::RecordChanged, this, [this](int row) { RowsChanged(row, row); });
+        connect(m_source, &TDataSource::LookupsChanged, this, [this] { RowsChanged(0, rowCount() - 1); });
         // The row indicator shows the current row and whether it is being edited.
         auto indicator = [this] {
             if (rowCount() > 0)
@@ -98,12 +107,25 @@ void TDBGridModel::Rebind()
 void TDBGridModel::Reset()
 {
     beginResetModel();
+    ReadColumns();
+    endResetModel();
+}
+
+void TDBGridModel::ReadColumns()
+{
     m_columns.clear();
     if (TDataSet* ds = DataSet())
         for (int i = 0; i < ds->FieldCount(); ++i)
             if (ds->Fields(i).Visible)
                 m_columns.push_back(i);
-    endResetModel();
+}
+
+void TDBGridModel::RowsChanged(int first, int last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, rowCount() - 1);
+    if (first <= last && columnCount() > 0)
+        emit dataChanged(index(first, 0), index(last, columnCount() - 1));
 }
 
 TField* TDBGridModel::FieldAt(int column) const

@@ -31,6 +31,8 @@ public:
 private:
     void Rebind();
     void Reset();
+    void ReadColumns();
+    void RowsChanged(int first, int last);
     QPointer<TDataSource> m_source;
     QPointer<TDataSet> m_boundSet;
     std::vector<int> m_columns;  // field index of each column

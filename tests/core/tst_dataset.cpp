@@ -601,17 +601,60 @@ private slots:
                              "EXPENSE_DESCRIPTION")
             .DisplayLabel = "Expense";
         lines.Open();
+        QVERIFY(names.Active());  // opened with the set, not by the first read
         QCOMPARE(lines.FieldCount(), 3);
         QCOMPARE(lines.FieldByName("ExpenseDescription").AsString(), QString("RENT"));
-        QVERIFY(names.Active());  // opened when first needed
         QCOMPARE(lines.DisplayTextAt(1, 2), QString("ELEVATOR"));
         QVERIFY(lines.ValueAt(2, 2).IsNull());
         // A changed description shows once the lookup list is read again.
+        QSignalSpy lookups(&lines, &TDataSet::LookupsChanged);
         book.Exec("UPDATE EXPENSE SET EXPENSE_DESCRIPTION = 'LIFT' WHERE EXPENSE_ID = 9");
         QCOMPARE(lines.DisplayTextAt(1, 2), QString("ELEVATOR"));
         names.Requery();
         QCOMPARE(lines.DisplayTextAt(1, 2), QString("LIFT"));
+        QCOMPARE(lookups.count(), 1);
+        // So does a description changed, added or removed through the list itself.
+        QVERIFY(names.Locate("EXPENSE_ID", {TValue(7)}));
+        names.Edit();
+        names.FieldByName("EXPENSE_DESCRIPTION").SetAsString("LEASE");
+        QCOMPARE(lines.DisplayTextAt(0, 2), QString("RENT"));  // not until it is stored
+        names.Post();
+        QCOMPARE(lines.DisplayTextAt(0, 2), QString("LEASE"));
+        QCOMPARE(lookups.count(), 2);
+        names.Delete();
+        QVERIFY(lines.ValueAt(0, 2).IsNull());
+        names.Insert();
+        names.FieldByName("EXPENSE_ID").SetAsInteger(42);
+        names.FieldByName("EXPENSE_DESCRIPTION").SetAsString("WATER");
+        names.FieldByName("EXPENSE_TYPE_ID").SetAsInteger(1);
+        names.Post();
+        QCOMPARE(lines.DisplayTextAt(2, 2), QString("WATER"));
         QVERIFY_THROWS_EXCEPTION(EDatasetError, lines.FieldByName("ExpenseDescription").SetAsString("X"));
+    }
+
+    // Reading a value changes nothing: a lookup list closed under an open set stays closed
+    // however often the set's rows are read, and they show what the list last held.
+    void readingOpensNoLookupList()
+    {
+        TTestBook book;
+        AddExpenses(book);
+        AddLine(book, 38018, 1, 9, 10000);
+        TQuery names("qryGetExpensesDescription", book.Connection(), "SELECT * FROM EXPENSE");
+        TQuery lines("qryGetTransactionExpenses", book.Connection(), LinesSql);
+        lines.AddField("EXPENSE_ID");
+        lines.AddLookupField("ExpenseDescription", TFieldType::String, &names, "EXPENSE_ID", "EXPENSE_ID",
+                             "EXPENSE_DESCRIPTION");
+        lines.Open();
+        names.Close();
+        QSignalSpy opened(&names, &TDataSet::ActiveChanged);
+        QCOMPARE(lines.DisplayTextAt(0, 1), QString("ELEVATOR"));
+        QCOMPARE(lines.FieldByName("ExpenseDescription").AsString(), QString("ELEVATOR"));
+        QVERIFY(!names.Active());
+        QCOMPARE(opened.count(), 0);
+        // Opened again with the set.
+        lines.Close();
+        lines.Open();
+        QVERIFY(names.Active());
     }
 
     void declaredFieldsMustBeInTheResult()
