@@ -23,11 +23,17 @@
 //   report:<query>         each report query over one year, every row read
 //   open_book              the book opened and its first statement run
 //   memory_all_lines       resident memory held by the open all-lines dataset
+//   grid_save_line         save_expense_line with the list shown in a browse grid: from the
+//                          new row to the grid having taken in the change and painted again
+//   grid_scroll_page       the all-lines grid scrolled a page further down and painted, per
+//                          page (these two have no plain SQL counterpart)
+#include "DBControls.h"
 #include "DataModules.h"
 #include "DayNumber.h"
 #include "DbConnection.h"
 #include "Errors.h"
 #include "Formats.h"
+#include "Statement.h"
 #include "LineStorage.h"
 #include "sql_DailyExpenses.h"
 #include "sql_DailySales.h"
@@ -35,7 +41,9 @@
 #include "sql_K2V.h"
 #include "tbl_Expense.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QScrollBar>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -52,7 +60,6 @@
 #include <memory>
 #include <optional>
 #include <random>
-#include <sqlite3.h>
 #include <string>
 #include <unistd.h>
 #include <unordered_map>
@@ -98,72 +105,63 @@ double ResidentMB()
 
 const char* Password = "$q4u8a5z$";
 
-void Check(sqlite3* db, int rc)
-{
-    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE)
-        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), rc);
-}
-
+// The engine's statements as they come, each run bound, stepped and reset by hand; no
+// parameters by name, no datasets.
 class TPlainStatement {
 public:
-    TPlainStatement(sqlite3* db, const char* sql) : m_db(db) { Check(db, sqlite3_prepare_v2(db, sql, -1, &m_st, nullptr)); }
-    ~TPlainStatement() { sqlite3_finalize(m_st); }
-    TPlainStatement(const TPlainStatement&) = delete;
-    TPlainStatement& operator=(const TPlainStatement&) = delete;
-    sqlite3_stmt* operator*() const { return m_st; }
-    TPlainStatement& Bind(int i, sqlite3_int64 v)
+    TPlainStatement(TDbConnection& db, const char* sql) : m_st(db, QString::fromUtf8(sql)) {}
+    const TStatement* operator->() const { return &m_st; }
+    TPlainStatement& Bind(int i, long long v)
     {
-        Check(m_db, sqlite3_bind_int64(m_st, i, v));
+        Started().BindInteger(i, v);
         return *this;
     }
     TPlainStatement& Bind(int i, const char* text)
     {
-        Check(m_db, sqlite3_bind_text(m_st, i, text, -1, SQLITE_TRANSIENT));
+        Started().BindText(i, text);
         return *this;
     }
     TPlainStatement& BindNull(int i)
     {
-        Check(m_db, sqlite3_bind_null(m_st, i));
+        Started().BindNull(i);
         return *this;
     }
     bool Step()
     {
-        const int rc = sqlite3_step(m_st);
-        Check(m_db, rc);
-        return rc == SQLITE_ROW;
+        Started();
+        return m_run->Step();
     }
     void Run()
     {
-        while (Step()) {
-        }
-        sqlite3_reset(m_st);
+        Started();
+        m_run->Finish();
+        m_run.reset();
     }
-    void Reset() { sqlite3_reset(m_st); }
+    void Reset() { m_run.reset(); }
 
 private:
-    sqlite3* m_db;
-    sqlite3_stmt* m_st = nullptr;
+    TStatement& Started()
+    {
+        if (!m_run)
+            m_run.emplace(m_st);
+        return m_st;
+    }
+    TStatement m_st;
+    std::optional<TExecution> m_run;
 };
 
-sqlite3* PlainOpen(const QString& path)
+std::unique_ptr<TDbConnection> PlainOpen(const QString& path)
 {
-    sqlite3* db = nullptr;
-    const QByteArray p = path.toUtf8();
-    if (sqlite3_open_v2(p.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
-    Check(db, sqlite3_key_v2(db, "main", Password, int(std::strlen(Password))));
-    sqlite3_busy_timeout(db, 5000);
+    auto db = std::make_unique<TDbConnection>();
+    db->SetDataSource(path);
+    db->SetPassword(QString::fromUtf8(Password));
+    db->Open();
     return db;
 }
 
-void PlainExec(sqlite3* db, const char* sql)
+void PlainExec(TDbConnection& db, const char* sql)
 {
-    char* err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(err ? err : "error");
-        sqlite3_free(err);
-        throw EDatabaseError(message);
-    }
+    db.ExecuteDirect(QString::fromUtf8(sql));
 }
 
 // Text as a grid shows it, written without our formatting layer.
@@ -223,7 +221,7 @@ struct TBookShape {
 // every day record and month row holding the totals of its lines.
 TBookShape BuildBook(TDbConnection& connection, long lines)
 {
-    sqlite3* db = connection.Handle();
+    TDbConnection& db = connection;
     TBookShape shape;
     shape.firstDay = DayNumber::FromDate(FirstDay);
     shape.lastDay = DayNumber::FromDate(FirstDay.addYears(Years)) - 1;
@@ -238,14 +236,14 @@ TBookShape BuildBook(TDbConnection& connection, long lines)
         TPlainStatement sales(db, "INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT) VALUES (?, ?, ?, ?)");
         for (int i = 1; i <= IncomeItems; ++i) {
             const QByteArray d = QStringLiteral("INCOME %1 %2").arg(nouns[i % 8]).arg(i, 3, 10, QChar('0')).toUtf8();
-            sales.Bind(1, i).Bind(2, d.constData()).Bind(3, i % 4 ? "Y" : "N").Bind(4, sqlite3_int64(pick(0, 500)) * 10000);
+            sales.Bind(1, i).Bind(2, d.constData()).Bind(3, i % 4 ? "Y" : "N").Bind(4, (long long)(pick(0, 500)) * 10000);
             sales.Run();
         }
         TPlainStatement expense(db, "INSERT INTO EXPENSE (EXPENSE_ID, EXPENSE_DESCRIPTION, EXPENSE_TYPE_ID, TAXABLE, "
                                     "AMOUNT) VALUES (?, ?, 1, ?, ?)");
         for (int i = 1; i <= ExpenseItems; ++i) {
             const QByteArray d = QStringLiteral("%1 %2 SUPPLIER").arg(nouns[(i * 7) % 8]).arg(1000 - i).toUtf8();
-            expense.Bind(1, i).Bind(2, d.constData()).Bind(3, i % 3 ? "Y" : "N").Bind(4, sqlite3_int64(pick(0, 900)) * 10000);
+            expense.Bind(1, i).Bind(2, d.constData()).Bind(3, i % 3 ? "Y" : "N").Bind(4, (long long)(pick(0, 900)) * 10000);
             expense.Run();
         }
         PlainExec(db, "UPDATE RESOURCE SET RESOURCE_VALUE = '60' WHERE RESOURCE_NAME = 'SALES_ID'");
@@ -367,7 +365,7 @@ std::vector<double> OursSaveLine(const std::vector<TLineDay>& days, int runs, st
     return times;
 }
 
-std::vector<double> PlainSaveLine(sqlite3* db, const std::vector<TLineDay>& days, int runs, std::mt19937& random)
+std::vector<double> PlainSaveLine(TDbConnection& db, const std::vector<TLineDay>& days, int runs, std::mt19937& random)
 {
     TPlainStatement periodExists(db, "SELECT YYYY, MM, SALES, EXPENSES FROM PERIOD WHERE YYYY = ? AND MM = ?");
     TPlainStatement periodInsert(db, "INSERT INTO PERIOD (PROFILE_ID, YYYY, MM, SALES, EXPENSES) VALUES (1, ?, ?, 0, 0)");
@@ -411,11 +409,11 @@ std::vector<double> PlainSaveLine(sqlite3* db, const std::vector<TLineDay>& days
         }
         counter.Bind(1, d.YYYY).Bind(2, d.MM).Bind(3, d.TRANSACTION_DATE);
         counter.Step();
-        long long last = sqlite3_column_int64(*counter, 0);
+        long long last = counter->Integer(0);
         counter.Reset();
         highest.Bind(1, d.YYYY).Bind(2, d.MM).Bind(3, d.TRANSACTION_DATE);
         highest.Step();
-        last = std::max(last, (long long)sqlite3_column_int64(*highest, 0));
+        last = std::max(last, (long long)highest->Integer(0));
         highest.Reset();
         setCounter.Bind(1, last + 1).Bind(2, d.YYYY).Bind(3, d.MM).Bind(4, d.TRANSACTION_DATE);
         setCounter.Run();
@@ -424,13 +422,13 @@ std::vector<double> PlainSaveLine(sqlite3* db, const std::vector<TLineDay>& days
         insertLine.Run();
         daySum.Bind(1, d.YYYY).Bind(2, d.MM).Bind(3, d.TRANSACTION_DATE);
         daySum.Step();
-        const long long dayTotal = sqlite3_column_int64(*daySum, 0);
+        const long long dayTotal = daySum->Integer(0);
         daySum.Reset();
         dayUpdate.Bind(1, dayTotal).Bind(2, d.YYYY).Bind(3, d.MM).Bind(4, d.TRANSACTION_DATE);
         dayUpdate.Run();
         monthSum.Bind(1, d.YYYY).Bind(2, d.MM);
         monthSum.Step();
-        const long long monthTotal = sqlite3_column_int64(*monthSum, 0);
+        const long long monthTotal = monthSum->Integer(0);
         monthSum.Reset();
         monthUpdate.Bind(1, monthTotal).Bind(2, d.YYYY).Bind(3, d.MM);
         monthUpdate.Run();
@@ -515,7 +513,7 @@ struct TPlainLine {
     std::string taxable, reference, note;
 };
 
-TOpenResult PlainAllLines(sqlite3* db, int monthA0, int monthA1, int monthB0, int monthB1, int runs)
+TOpenResult PlainAllLines(TDbConnection& db, int monthA0, int monthA1, int monthB0, int monthB1, int runs)
 {
     TOpenResult result;
     std::vector<double> opens, changes, memory;
@@ -523,33 +521,30 @@ TOpenResult PlainAllLines(sqlite3* db, int monthA0, int monthA1, int monthB0, in
                             "EXPENSE_AMOUNT, TAXABLE, REFERENCE, NOTE FROM DAILY_EXPENSE "
                             "ORDER BY TRANSACTION_DATE, EXPENSE_ID");
     TPlainStatement descriptions(db, "SELECT * FROM EXPENSE ORDER BY EXPENSE_DESCRIPTION");
-    auto text = [](sqlite3_stmt* st, int c) {
-        const unsigned char* t = sqlite3_column_text(st, c);
-        return t ? std::string(reinterpret_cast<const char*>(t), size_t(sqlite3_column_bytes(st, c))) : std::string();
-    };
+    auto text = [](const TPlainStatement& st, int c) { return std::string(st->Utf8(c)); };
     for (int r = 0; r < runs; ++r) {
         const double before = ResidentMB();
         const auto t0 = Clock::now();
         std::vector<TPlainLine> lines;
         while (all.Step()) {
             TPlainLine l;
-            l.profile = sqlite3_column_int(*all, 0);
-            l.yyyy = sqlite3_column_int(*all, 1);
-            l.mm = sqlite3_column_int(*all, 2);
-            l.date = sqlite3_column_int(*all, 3);
-            l.number = sqlite3_column_int(*all, 4);
-            l.expense = sqlite3_column_int(*all, 5);
-            l.amountNull = sqlite3_column_type(*all, 6) == SQLITE_NULL;
-            l.amount = sqlite3_column_int64(*all, 6);
-            l.taxable = text(*all, 7);
-            l.reference = text(*all, 8);
-            l.note = text(*all, 9);
+            l.profile = int(all->Integer(0));
+            l.yyyy = int(all->Integer(1));
+            l.mm = int(all->Integer(2));
+            l.date = int(all->Integer(3));
+            l.number = int(all->Integer(4));
+            l.expense = int(all->Integer(5));
+            l.amountNull = all->IsNull(6);
+            l.amount = all->Integer(6);
+            l.taxable = text(all, 7);
+            l.reference = text(all, 8);
+            l.note = text(all, 9);
             lines.push_back(std::move(l));
         }
         all.Reset();
         std::unordered_map<int, std::string> names;
         while (descriptions.Step())
-            names.emplace(sqlite3_column_int(*descriptions, 0), text(*descriptions, 1));
+            names.emplace(int(descriptions->Integer(0)), text(descriptions, 1));
         descriptions.Reset();
         std::vector<const TPlainLine*> view;
         auto filter = [&](int from, int to) {
@@ -662,17 +657,17 @@ double OursReport(const TReportQuery& r, int start, int end, int runs, long& row
     return Median(times);
 }
 
-double PlainReport(sqlite3* db, const TReportQuery& r, int start, int end, int runs, long& rowCount)
+double PlainReport(TDbConnection& db, const TReportQuery& r, int start, int end, int runs, long& rowCount)
 {
     TPlainStatement st(db, r.plainSql.toUtf8().constData());
     std::vector<double> times;
-    const int startIndex = sqlite3_bind_parameter_index(*st, ":iTRANSACTION_DATE_START");
-    const int endIndex = sqlite3_bind_parameter_index(*st, ":iTRANSACTION_DATE_END");
-    const int taxableIndex = sqlite3_bind_parameter_index(*st, ":iTAXABLE");
+    const int startIndex = st->ParameterIndex(":iTRANSACTION_DATE_START");
+    const int endIndex = st->ParameterIndex(":iTRANSACTION_DATE_END");
+    const int taxableIndex = st->ParameterIndex(":iTAXABLE");
     std::vector<int> columns;
     for (const QString& c : r.columns)
-        for (int i = 0; i < sqlite3_column_count(*st); ++i)
-            if (c == QString::fromUtf8(sqlite3_column_name(*st, i)))
+        for (int i = 0; i < st->ColumnCount(); ++i)
+            if (c == st->ColumnName(i))
                 columns.push_back(i);
     for (int run = 0; run < runs; ++run) {
         const auto t0 = Clock::now();
@@ -688,10 +683,10 @@ double PlainReport(sqlite3* db, const TReportQuery& r, int start, int end, int r
         while (st.Step()) {
             ++rows;
             for (int c : columns) {
-                if (sqlite3_column_type(*st, c) == SQLITE_TEXT)
-                    check += std::string(reinterpret_cast<const char*>(sqlite3_column_text(*st, c))).size();
+                if (st->IsText(c))
+                    check += std::string(st->Utf8(c)).size();
                 else
-                    check += sqlite3_column_int64(*st, c);
+                    check += st->Integer(c);
             }
         }
         st.Reset();
@@ -723,18 +718,81 @@ double PlainOpenBook(const QString& path, int runs)
     std::vector<double> times;
     for (int r = 0; r < runs; ++r) {
         const auto t0 = Clock::now();
-        sqlite3* db = PlainOpen(path);
+        std::unique_ptr<TDbConnection> db = PlainOpen(path);
         {
-            TPlainStatement list(db, "SELECT * FROM EXPENSE ORDER BY EXPENSE_DESCRIPTION");
+            TPlainStatement list(*db, "SELECT * FROM EXPENSE ORDER BY EXPENSE_DESCRIPTION");
             std::vector<std::pair<int, std::string>> items;
             while (list.Step())
-                items.emplace_back(sqlite3_column_int(*list, 0),
-                                   reinterpret_cast<const char*>(sqlite3_column_text(*list, 1)));
+                items.emplace_back(int(list->Integer(0)), std::string(list->Utf8(1)));
         }
         times.push_back(Milliseconds(t0, Clock::now()));
-        sqlite3_close_v2(db);
+        db.reset();
     }
     return Median(times);
+}
+
+// ---------------------------------------------------------------- (5) the browse grid
+
+// The all-lines list shown as the screen shows it, offscreen.
+struct TShownLines {
+    TDataSource source;
+    TDBGrid grid;
+    explicit TShownLines(TDataSet& lines) : source(QStringLiteral("dsBenchLines"), &lines)
+    {
+        grid.resize(1000, 700);
+        grid.SetDataSource(&source);
+        grid.show();
+        QCoreApplication::processEvents();
+    }
+    void Paint() { grid.viewport()->grab(); }
+};
+
+std::vector<double> GridSaveLine(const std::vector<TLineDay>& days, int runs, std::mt19937& random)
+{
+    TQuery& lines = *dmDailyExpenses->qryGetTransactionExpenses;
+    lines.Open();
+    TShownLines shown(lines);
+    TLineStorage storage(TLineKind::Expense, lines);
+    std::vector<double> times;
+    for (int r = 0; r < runs; ++r) {
+        const TLineDay& day = days[size_t(r) % days.size()];
+        const int item = std::uniform_int_distribution<int>(1, ExpenseItems)(random);
+        lines.Last();
+        QCoreApplication::processEvents();
+        const auto t0 = Clock::now();
+        lines.Insert();
+        lines.FieldByName("EXPENSE_AMOUNT").SetAsMoney(Money::FromScaled(123400));
+        lines.FieldByName("REFERENCE").SetAsString("INV-BENCH");
+        storage.Save(day, item, true, TDayRecord::Ensure);
+        QCoreApplication::processEvents();
+        shown.Paint();
+        times.push_back(Milliseconds(t0, Clock::now()));
+    }
+    lines.Close();
+    return times;
+}
+
+// Pages down through the whole unfiltered list, each page painted as the user sees it.
+std::vector<double> GridScrollPages(int pages)
+{
+    TQuery& lines = *dmDailyExpenses->qryGetTransactionExpenses;
+    lines.Close();
+    lines.SetFilter(QString());
+    lines.Open();
+    TShownLines shown(lines);
+    shown.Paint();
+    QScrollBar* bar = shown.grid.verticalScrollBar();
+    const int step = std::max(1, (bar->maximum() - bar->minimum()) / std::max(1, pages));
+    std::vector<double> times;
+    for (int p = 1; p <= pages; ++p) {
+        const auto t0 = Clock::now();
+        bar->setValue(std::min(bar->maximum(), bar->minimum() + p * step));
+        QCoreApplication::processEvents();
+        shown.Paint();
+        times.push_back(Milliseconds(t0, Clock::now()));
+    }
+    lines.Close();
+    return times;
 }
 
 // ---------------------------------------------------------------- one scale
@@ -775,7 +833,8 @@ void RunScale(const TScale& scale, int runs, bool keep)
         Record({"open_book", Median(ours), Median(plain), "ms", scale.lines, 1000, false, {}});
     }
 
-    sqlite3* plainDb = PlainOpen(path);
+    std::unique_ptr<TDbConnection> plainBook = PlainOpen(path);
+    TDbConnection& plainDb = *plainBook;
 
     // (2) the all-lines dataset and its filter; memory with it.
     {
@@ -855,7 +914,15 @@ void RunScale(const TScale& scale, int runs, bool keep)
         Record({"save_expense_line", Median(ours), Median(plain), "ms", scale.lines, 20, false, {}});
         Record({"save_expense_line_new_day", Median(oursNew), Median(plainNew), "ms", scale.lines, 20, false, {}});
     }
-    sqlite3_close_v2(plainDb);
+    // (5) what the user feels in the browse grid.
+    {
+        std::vector<TLineDay> days;
+        for (int d = shape.lastDay - 29; d <= shape.lastDay; ++d)
+            days.push_back(TLineDay::FromDayNumber(d));
+        Record({"grid_save_line", Median(GridSaveLine(days, std::max(5, runs), random)), 0, "ms", scale.lines, 0, false, {}});
+        Record({"grid_scroll_page", Median(GridScrollPages(std::max(20, runs * 4))), 0, "ms", scale.lines, 0, false, {}});
+    }
+    plainBook.reset();
     modules.reset();
 }
 
@@ -909,7 +976,7 @@ void PrintVerdicts()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);  // the grid figures paint offscreen
     QString scaleArg = "small", jsonFile;
     int runs = 9;
     bool keep = false;

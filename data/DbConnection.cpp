@@ -1,7 +1,7 @@
 #include "DbConnection.h"
 
 #include "Errors.h"
-#include "Schema.h"
+#include "Statement.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,6 +42,13 @@ void TDbConnection::SetPassword(const QString& password)
     if (Connected())
         throw EDatabaseError(QStringLiteral("Cannot change the password of an open connection"));
     m_password = password.toUtf8();
+}
+
+void TDbConnection::SetSchema(const TBookSchema& schema)
+{
+    if (Connected())
+        throw EDatabaseError(QStringLiteral("Cannot change the schema of an open connection"));
+    m_schema = schema;
 }
 
 void TDbConnection::SetOpenReadOnly(bool readOnly)
@@ -88,19 +95,6 @@ EDatabaseError TDbConnection::Error(int rc, const QString& engineText) const
         QStringLiteral("The book %1 is read-only: %2. The change was not saved.").arg(Book(), why), rc);
 }
 
-QString TDbConnection::LastError() const
-{
-    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
-}
-
-void TDbConnection::Check(int rc) const
-{
-    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
-        return;
-    const QString text = m_db ? LastError() : QString::fromUtf8(sqlite3_errstr(rc));
-    throw Error(rc, text);
-}
-
 void TDbConnection::Open()
 {
     if (Connected())
@@ -132,6 +126,9 @@ void TDbConnection::OpenFile(bool create)
         fail(QStringLiteral("there is no book there, and none can be made: its folder %1 cannot be written (%2)")
                  .arg(folder, folderRefusal),
              SQLITE_CANTOPEN);
+    // Without a schema there is nothing to make a new book from.
+    if (create && !m_schema)
+        fail(QStringLiteral("there is no book there to open"), SQLITE_CANTOPEN);
     QString readOnlyWhy;
     if (m_openReadOnly)
         readOnlyWhy = QStringLiteral("it was opened for reading only");
@@ -157,60 +154,50 @@ void TDbConnection::OpenFile(bool create)
     if (rc != SQLITE_OK)
         fail(QString::fromUtf8(sqlite3_errmsg(db)), rc);
 
-    auto exec = [&](const char* sql) {
-        char* err = nullptr;
-        const int r = sqlite3_exec(db, sql, nullptr, nullptr, &err);
-        if (r != SQLITE_OK) {
-            const QString message = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(r));
-            sqlite3_free(err);
-            fail(message, r);
+    // From here statements run on the handle; whatever fails closes it again.
+    m_db = db;
+    m_thread = std::this_thread::get_id();
+    ++m_generation;
+    auto attempt = [&](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const EDatabaseError& e) {
+            fail(e.Message(), e.Code());
         }
     };
     // Books are kept in the version 3 cipher format, so a newer engine must be told to
     // read and write that format rather than its own.
-    {
-        sqlite3_stmt* st = nullptr;
-        QString cipherVersion;
-        if (sqlite3_prepare_v2(db, "PRAGMA cipher_version", -1, &st, nullptr) == SQLITE_OK
-            && sqlite3_step(st) == SQLITE_ROW)
-            cipherVersion = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-        if (cipherVersion.section('.', 0, 0).toInt() >= 4)
-            exec("PRAGMA cipher_compatibility = 3");
-    }
+    attempt([&] {
+        TStatement cipher(*this, QStringLiteral("PRAGMA cipher_version"));
+        TExecution run(cipher);
+        const QString version = run.Step() ? QString::fromUtf8(cipher.Utf8(0)) : QString();
+        if (version.section('.', 0, 0).toInt() >= 4)
+            ExecuteDirect(QStringLiteral("PRAGMA cipher_compatibility = 3"));
+    });
     // A read of the schema proves the key; a wrong password or a file that is not a book
     // fails here, before anything could be written.
     int tables = 0;
-    {
-        sqlite3_stmt* st = nullptr;
-        rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table'", -1, &st, nullptr);
-        if (rc == SQLITE_OK) {
-            rc = sqlite3_step(st);
-            if (rc == SQLITE_ROW) {
-                tables = sqlite3_column_int(st, 0);
-                rc = SQLITE_OK;
-            }
-        }
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_finalize(st);
-        if (rc != SQLITE_OK)
-            fail(message, rc);
-    }
+    attempt([&] {
+        TStatement count(*this, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'"));
+        TExecution run(count);
+        if (run.Step())
+            tables = int(count.Integer(0));
+    });
+    if (tables == 0 && !m_schema)
+        fail(QStringLiteral("the file holds no book"), SQLITE_NOTADB);
     // Every reported commit must survive a crash or power cut: a rollback journal that is
     // synced on each commit, and a wait rather than an error when another program holds
     // the file for a moment.
-    exec("PRAGMA journal_mode = DELETE");
-    exec("PRAGMA synchronous = FULL");
+    attempt([&] {
+        ExecuteDirect(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        ExecuteDirect(QStringLiteral("PRAGMA synchronous = FULL"));
+    });
     sqlite3_busy_timeout(db, 5000);
 
-    m_db = db;
     m_readOnlyWhy = readOnlyWhy;
-    ++m_generation;
-    if (tables == 0) {
+    if (m_schema) {
         try {
-            TTransaction t(*this);
-            CreateSchema(*this);
-            t.Commit();
+            BookVersion::Prepare(*this, *m_schema, tables == 0, Book(), readOnlyWhy);
         } catch (...) {
             Close();
             throw;
@@ -258,8 +245,28 @@ void TDbConnection::UndoTo(size_t mark)
 
 sqlite3* TDbConnection::Handle()
 {
-    Open();
+    if (!Connected())
+        Open();
+    else
+        CheckThread();
     return m_db;
+}
+
+void TDbConnection::CheckThread() const
+{
+    if (m_db && std::this_thread::get_id() != m_thread)
+        throw EDatabaseError(QStringLiteral("The book %1 was opened by another part of the program running at the "
+                                            "same time and cannot be used from this one; nothing was read or "
+                                            "written.")
+                                 .arg(Book()));
+}
+
+void TDbConnection::RequireTransaction(const char* what) const
+{
+    if (!InTransaction())
+        throw EDatabaseError(QStringLiteral("%1 writes to the book only inside a transaction, and none is open; "
+                                            "nothing was written.")
+                                 .arg(QString::fromUtf8(what)));
 }
 
 void TDbConnection::ExecuteDirect(const QString& sql)

@@ -1,9 +1,14 @@
 #pragma once
 // The one connection to the encrypted book. It opens on the first statement that needs it
-// and stays open; a missing or empty file is created with the full schema.
+// and stays open; a missing or empty file is made into a book from the schema it was given.
+// It belongs to the thread that opened it: the engine is opened without locks of its own.
+#include "BookSchema.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <thread>
 #include <vector>
 
 class EDatabaseError;
@@ -31,6 +36,10 @@ public:
     void SetPassword(const QString& password);
     // Only while closed: open the book for reading only, so that every write is refused.
     void SetOpenReadOnly(bool readOnly);
+    // Only while closed: what a new book holds and the version an existing one is brought
+    // to as it opens (see BookSchema.h). Without one, only an existing book can be opened,
+    // and it is opened as it is.
+    void SetSchema(const TBookSchema& schema);
 
     bool Connected() const { return m_db != nullptr; }
     // Opens now; statements call it on demand. An existing file that cannot be opened
@@ -45,17 +54,21 @@ public:
     bool ReadOnly() const { return Connected() && !m_readOnlyWhy.isEmpty(); }
     QString ReadOnlyReason() const;
 
-    // The engine handle, opening the connection first.
+    // The engine handle, opening the connection first; on another thread than the one that
+    // opened it, an error.
     sqlite3* Handle();
+    // Raises EDatabaseError when the open connection is used from a thread other than the
+    // one that opened it.
+    void CheckThread() const;
+    // Raises EDatabaseError naming `what` unless a transaction is open: every write that
+    // belongs to a larger unit runs inside one, so it is kept or undone with it.
+    void RequireTransaction(const char* what) const;
     // Bumped on every open, so prepared statements know to prepare again.
     int Generation() const { return m_generation; }
 
     // Runs SQL without parameters or results (schema, pragmas).
     void ExecuteDirect(const QString& sql);
 
-    // Raises EDatabaseError with the engine's text when rc is an error code.
-    void Check(int rc) const;
-    QString LastError() const;
     // The error for a statement that failed with rc: the engine's text, or for a write the
     // book refused (read-only, or no journal could be made), what cannot be written and why.
     EDatabaseError Error(int rc, const QString& engineText) const;
@@ -83,6 +96,8 @@ private:
     QByteArray m_password;
     bool m_openReadOnly = false;
     QString m_readOnlyWhy;  // why the open book cannot be written; empty when it can
+    std::optional<TBookSchema> m_schema;
+    std::thread::id m_thread;  // the thread that opened the connection
     int m_generation = 0;
     int m_transactionDepth = 0;
     std::vector<std::unique_ptr<TRollbackStep>> m_rollbackSteps;

@@ -59,6 +59,7 @@ TLineDay TLineDay::FromDate(const QDate& date)
 
 void RollUpLineDay(TLineKind kind, const TLineDay& day)
 {
+    ConnectionOf(kind).RequireTransaction("RollUpLineDay");
     const TKindColumns& c = ColumnsOf(kind);
     c.updateDay(day.YYYY, day.MM, day.TRANSACTION_DATE);
     c.updatePeriod(day.YYYY, day.MM);

@@ -6,7 +6,6 @@
 
 #include <QRegularExpression>
 #include <optional>
-#include <sqlite3.h>
 
 // ---------------------------------------------------------------- parameters
 
@@ -59,62 +58,13 @@ TParam& TParameters::ParamByName(const QString& name)
     return *p;
 }
 
-namespace {
-void BindValue(TDbConnection& connection, sqlite3_stmt* stmt, int index, const TValue& v)
-{
-    int rc;
-    if (v.IsNull()) {
-        rc = sqlite3_bind_null(stmt, index);
-    } else if (v.IsInteger()) {
-        rc = sqlite3_bind_int64(stmt, index, v.Integer());
-    } else if (v.IsFloat()) {
-        rc = sqlite3_bind_double(stmt, index, v.Float());
-    } else {
-        const QByteArray utf8 = v.Text().toUtf8();
-        rc = sqlite3_bind_text(stmt, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
-    }
-    connection.Check(rc);
-}
 
-// Short texts such as the taxable flag repeat on every row; share them instead of
-// allocating a string per row.
-TValue ReadText(const unsigned char* text, int bytes)
-{
-    if (bytes == 0)
-        return TValue(QString(""));
-    if (bytes == 1 && text[0] < 0x80) {
-        static const QString* table = [] {
-            auto* t = new QString[128];
-            for (int i = 0; i < 128; ++i)
-                t[i] = QString(QChar(i));
-            return t;
-        }();
-        return TValue(table[text[0]]);
-    }
-    return TValue(QString::fromUtf8(reinterpret_cast<const char*>(text), bytes));
-}
-
-TValue ReadColumn(sqlite3_stmt* stmt, int column)
-{
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER: return TValue(int64_t(sqlite3_column_int64(stmt, column)));
-    case SQLITE_FLOAT: return TValue(sqlite3_column_double(stmt, column));
-    case SQLITE_NULL: return TValue();
-    default: {
-        const unsigned char* text = sqlite3_column_text(stmt, column);
-        return ReadText(text, sqlite3_column_bytes(stmt, column));
-    }
-    }
-}
-}  // namespace
-
-void TParameters::Bind(TDbConnection& connection, sqlite3_stmt* stmt) const
+void TParameters::Bind(TStatement& statement) const
 {
     for (const TParam& p : m_params) {
-        const QByteArray name = ':' + p.Name().toUtf8();
-        const int index = sqlite3_bind_parameter_index(stmt, name.constData());
+        const int index = statement.ParameterIndex(':' + p.Name().toUtf8());
         if (index > 0)
-            BindValue(connection, stmt, index, p.Value());
+            statement.Bind(index, p.Value());
     }
 }
 
@@ -126,37 +76,14 @@ TStatementCore::TStatementCore(const QString& name, TDbConnection& connection, c
     m_params.ParseFrom(sql);
 }
 
-TStatementCore::~TStatementCore()
+TStatement& TStatementCore::Prepared()
 {
-    sqlite3_finalize(m_stmt);
-}
-
-sqlite3_stmt* TStatementCore::Ready()
-{
-    sqlite3* db = m_connection.Handle();
-    if (!m_stmt || m_generation != m_connection.Generation()) {
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        const QByteArray utf8 = m_sql.toUtf8();
-        const int rc = sqlite3_prepare_v2(db, utf8.constData(), utf8.size(), &m_stmt, nullptr);
-        if (rc != SQLITE_OK) {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-            sqlite3_finalize(m_stmt);
-            m_stmt = nullptr;
-            throw m_connection.Error(rc, message);
-        }
+    m_connection.Handle();
+    if (!m_statement.Prepared() || m_generation != m_connection.Generation()) {
+        m_statement = TStatement(m_connection, m_sql);
         m_generation = m_connection.Generation();
     }
-    sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
-    m_params.Bind(m_connection, m_stmt);
-    return m_stmt;
-}
-
-void TStatementCore::Reset()
-{
-    if (m_stmt)
-        sqlite3_reset(m_stmt);
+    return m_statement;
 }
 
 TCommand::TCommand(const QString& name, TDbConnection& connection, const QString& sql)
@@ -166,15 +93,10 @@ TCommand::TCommand(const QString& name, TDbConnection& connection, const QString
 
 int TCommand::Execute()
 {
-    sqlite3_stmt* stmt = m_core.Ready();
-    const int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(m_core.Connection().Handle()));
-        m_core.Reset();
-        throw m_core.Connection().Error(rc, message);
-    }
-    m_core.Reset();
-    return sqlite3_changes(m_core.Connection().Handle());
+    TStatement& statement = m_core.Prepared();
+    TExecution run(statement);
+    m_core.Parameters().Bind(statement);
+    return run.Finish();
 }
 
 // ---------------------------------------------------------------- queries
@@ -223,14 +145,13 @@ TQuery::TQuery(const QString& name, TDbConnection& connection, const QString& sq
 
 std::vector<TDataSet::TColumn> TQuery::DoPrepare()
 {
-    sqlite3_stmt* stmt = m_core.Ready();
+    const TStatement& statement = m_core.Prepared();
     std::vector<TColumn> columns;
-    const int n = sqlite3_column_count(stmt);
+    const int n = statement.ColumnCount();
     for (int j = 0; j < n; ++j) {
         TColumn c;
-        c.name = QString::fromUtf8(sqlite3_column_name(stmt, j));
-        const char* decl = sqlite3_column_decltype(stmt, j);
-        c.type = FieldTypeFromDeclaration(decl ? QString::fromUtf8(decl) : QString(), &c.size);
+        c.name = statement.ColumnName(j);
+        c.type = FieldTypeFromDeclaration(statement.ColumnDeclaration(j), &c.size);
         columns.push_back(c);
     }
     return columns;
@@ -239,42 +160,19 @@ std::vector<TDataSet::TColumn> TQuery::DoPrepare()
 void TQuery::DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vector<int>& fieldColumns,
                      int slotCount)
 {
-    sqlite3_stmt* stmt = m_core.Ready();
+    TStatement& statement = m_core.Prepared();
+    TExecution run(statement);
+    m_core.Parameters().Bind(statement);
     std::vector<int> columnOfSlot(size_t(slotCount), -1);
     for (size_t i = 0; i < fieldColumns.size() && i < columnOfSlot.size(); ++i)
         columnOfSlot[i] = fieldColumns[i];
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    while (run.Step()) {
         auto record = std::make_unique<TRecord>();
         // Each value is built in its slot: big result sets spend most of their time here.
-        std::vector<TValue>& values = record->values;
-        values.reserve(size_t(slotCount));
-        for (const int column : columnOfSlot) {
-            if (column < 0) {
-                values.emplace_back();
-                continue;
-            }
-            // One call into the engine per column instead of three; every statement runs
-            // on the one thread that owns the connection, so the value needs no lock.
-            sqlite3_value* v = sqlite3_column_value(stmt, column);
-            switch (sqlite3_value_type(v)) {
-            case SQLITE_INTEGER: values.emplace_back(int64_t(sqlite3_value_int64(v))); break;
-            case SQLITE_FLOAT: values.emplace_back(sqlite3_value_double(v)); break;
-            case SQLITE_NULL: values.emplace_back(); break;
-            default: {
-                const unsigned char* text = sqlite3_value_text(v);
-                values.push_back(ReadText(text, sqlite3_value_bytes(v)));
-            }
-            }
-        }
+        record->values.reserve(size_t(slotCount));
+        statement.AppendValues(record->values, columnOfSlot);
         rows.push_back(std::move(record));
     }
-    if (rc != SQLITE_DONE) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(Connection().Handle()));
-        m_core.Reset();
-        throw Connection().Error(rc, message);
-    }
-    m_core.Reset();
 }
 
 void TQuery::PrepareWrites()
@@ -292,21 +190,18 @@ void TQuery::PrepareWrites()
             throw EDatasetError(QStringLiteral("%1 cannot be changed: it does not read exactly one table").arg(Name()));
         table = m.captured(1);
     }
-    sqlite3* db = Connection().Handle();
     QStringList tableColumns;
     QStringList keys = KeyColumns;
     {
-        sqlite3_stmt* st = nullptr;
-        const QByteArray sql = QStringLiteral("PRAGMA table_info(%1)").arg(table).toUtf8();
-        Connection().Check(sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr));
+        TStatement info(Connection(), QStringLiteral("PRAGMA table_info(%1)").arg(table));
+        TExecution run(info);
         QMap<int, QString> pk;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        while (run.Step()) {
+            const QString name = QString::fromUtf8(info.Utf8(1));
             tableColumns << name;
-            if (sqlite3_column_int(st, 5) > 0)
-                pk.insert(sqlite3_column_int(st, 5), name);
+            if (info.Integer(5) > 0)
+                pk.insert(int(info.Integer(5)), name);
         }
-        sqlite3_finalize(st);
         if (keys.isEmpty())
             keys = pk.values();
     }
@@ -340,30 +235,19 @@ void TQuery::PrepareWrites()
     m_writesPrepared = true;
 }
 
-int TQuery::ExecuteWrite(const QString& sql, const std::vector<TValue>& values)
+int TQuery::ExecuteWrite(const QString& sql, const std::vector<TValue>& values, int64_t* rowid)
 {
-    sqlite3* db = Connection().Handle();
-    sqlite3_stmt* st = nullptr;
-    const QByteArray utf8 = sql.toUtf8();
-    int rc = sqlite3_prepare_v2(db, utf8.constData(), utf8.size(), &st, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_finalize(st);
-        throw Connection().Error(rc, message);
-    }
-    try {
-        for (size_t i = 0; i < values.size(); ++i)
-            BindValue(Connection(), st, int(i) + 1, values[i]);
-    } catch (...) {
-        sqlite3_finalize(st);
-        throw;
-    }
-    rc = sqlite3_step(st);
-    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        throw Connection().Error(rc, message);
-    return sqlite3_changes(db);
+    // Each write back is one step of a unit its caller holds (or DoInsert, DoUpdate and
+    // DoDelete open), so a row and what the dataset shows of it stay together.
+    Connection().RequireTransaction("Writing back a row");
+    TStatement write(Connection(), sql);
+    TExecution run(write);
+    for (size_t i = 0; i < values.size(); ++i)
+        write.Bind(int(i) + 1, values[i]);
+    const int changed = run.Finish();
+    if (rowid)
+        *rowid = write.LastInsertRowId();
+    return changed;
 }
 
 QString TQuery::KeyCondition(const TRecord& record, std::vector<TValue>& values) const
@@ -394,17 +278,17 @@ void TQuery::DoInsert(TRecord& record)
         marks << QStringLiteral("?");
         values.push_back(v);
     }
-    // The row and what AfterInsertRow writes for it are stored together or not at all.
+    // The row and what AfterInsertRow writes for it are stored together or not at all;
+    // a row written on its own gets a unit of its own.
     std::optional<TTransaction> unit;
-    if (AfterInsertRow)
+    if (AfterInsertRow || !Connection().InTransaction())
         unit.emplace(Connection());
+    int64_t rowid = 0;
     if (columns.isEmpty())
-        ExecuteWrite(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table), values);
+        ExecuteWrite(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table), values, &rowid);
     else
         ExecuteWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, columns.join(", "), marks.join(", ")),
-                     values);
-    sqlite3* db = Connection().Handle();
-    const sqlite3_int64 rowid = sqlite3_last_insert_rowid(db);
+                     values, &rowid);
     if (AfterInsertRow)
         AfterInsertRow(*this);
 
@@ -412,15 +296,12 @@ void TQuery::DoInsert(TRecord& record)
     QStringList all;
     for (const auto& w : m_writeColumns)
         all << w.column;
-    const QByteArray sql =
-        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(all.join(", "), m_table).toUtf8();
-    sqlite3_stmt* st = nullptr;
-    Connection().Check(sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr));
-    sqlite3_bind_int64(st, 1, rowid);
-    if (sqlite3_step(st) == SQLITE_ROW)
+    TStatement read(Connection(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(all.join(", "), m_table));
+    TExecution run(read);
+    read.BindInteger(1, rowid);
+    if (run.Step())
         for (size_t i = 0; i < m_writeColumns.size(); ++i)
-            record.values[m_writeColumns[i].field] = ReadColumn(st, int(i));
-    sqlite3_finalize(st);
+            record.values[m_writeColumns[i].field] = read.Value(int(i));
     if (unit)
         unit->Commit();
 }
@@ -439,11 +320,16 @@ void TQuery::DoUpdate(const TRecord& original, const TRecord& changed)
     if (sets.isEmpty())
         return;
     const QString where = KeyCondition(original, values);
+    std::optional<TTransaction> unit;
+    if (!Connection().InTransaction())
+        unit.emplace(Connection());
     const int n = ExecuteWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(", "), where), values);
     if (n == 0)
         throw EDatabaseError(QStringLiteral("The row to be changed is no longer in %1; it may have been changed or "
                                             "deleted elsewhere. Refresh the list and try again.")
                                  .arg(m_table));
+    if (unit)
+        unit->Commit();
 }
 
 void TQuery::DoDelete(const TRecord& record)
@@ -451,9 +337,14 @@ void TQuery::DoDelete(const TRecord& record)
     PrepareWrites();
     std::vector<TValue> values;
     const QString where = KeyCondition(record, values);
+    std::optional<TTransaction> unit;
+    if (!Connection().InTransaction())
+        unit.emplace(Connection());
     const int n = ExecuteWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, where), values);
     if (n == 0)
         throw EDatabaseError(QStringLiteral("The row to be deleted is no longer in %1; it may have been changed or "
                                             "deleted elsewhere. Refresh the list and try again.")
                                  .arg(m_table));
+    if (unit)
+        unit->Commit();
 }

@@ -4,6 +4,7 @@
 // (":iYYYY"), set by name, and hold null until set; a value stays until set again.
 #include "Dataset.h"
 #include "Money.h"
+#include "Statement.h"
 #include "Value.h"
 
 #include <QDate>
@@ -13,7 +14,6 @@
 #include <vector>
 
 class TDbConnection;
-struct sqlite3_stmt;
 
 class TParam {
 public:
@@ -45,7 +45,8 @@ public:
     TParam* FindParam(const QString& name);
     int Count() const { return int(m_params.size()); }
     TParam& operator[](int i) { return m_params.at(i); }
-    void Bind(TDbConnection& connection, sqlite3_stmt* stmt) const;
+    // Binds every value the statement names; inside the statement's run.
+    void Bind(TStatement& statement) const;
 
 private:
     QString m_owner;
@@ -56,23 +57,21 @@ private:
 class TStatementCore {
 public:
     TStatementCore(const QString& name, TDbConnection& connection, const QString& sql);
-    ~TStatementCore();
     TStatementCore(const TStatementCore&) = delete;
     TStatementCore& operator=(const TStatementCore&) = delete;
 
     const QString& SQL() const { return m_sql; }
     TDbConnection& Connection() const { return m_connection; }
     TParameters& Parameters() { return m_params; }
-    // Prepared (once per connection), reset and with the current parameter values bound.
-    sqlite3_stmt* Ready();
-    void Reset();
+    // Prepared, once per connection; a run binds the parameters (see TParameters::Bind).
+    TStatement& Prepared();
 
 private:
     QString m_name;
     TDbConnection& m_connection;
     QString m_sql;
     TParameters m_params;
-    sqlite3_stmt* m_stmt = nullptr;
+    TStatement m_statement;
     int m_generation = -1;
 };
 
@@ -126,7 +125,8 @@ private:
         QString column;  // column of the table
     };
     void PrepareWrites();
-    int ExecuteWrite(const QString& sql, const std::vector<TValue>& values);
+    // Runs one write; the rows it changed, and the id of a new row in `rowid` when given.
+    int ExecuteWrite(const QString& sql, const std::vector<TValue>& values, int64_t* rowid = nullptr);
     QString KeyCondition(const TRecord& record, std::vector<TValue>& values) const;
 
     TStatementCore m_core;

@@ -1,7 +1,5 @@
 #include "Schema.h"
 
-#include "DbConnection.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -59,7 +57,7 @@ QString Memo(const QString& column)
 
 }  // namespace
 
-void CreateSchema(TDbConnection& c)
+TBookSchema BrindlemarkSchema()
 {
     const QString nn = QStringLiteral(" NOT NULL");
     QStringList sql;
@@ -119,11 +117,19 @@ void CreateSchema(TDbConnection& c)
     sql << QStringLiteral("CREATE INDEX IX_SALES_DESCRIPTION ON SALES (SALES_DESCRIPTION)");
 
     // The counters hold the last id handed out; every expense belongs to type 1.
-    sql << QStringLiteral("INSERT INTO EXPENSE_TYPE (EXPENSE_TYPE_ID, EXPENSE_TYPE_DESCRIPTION) VALUES (1, 'GENERAL')");
-    sql << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('EXPENSE_TYPE_ID', '1')");
-    sql << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('EXPENSE_ID', '0')");
-    sql << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('SALES_ID', '0')");
+    QStringList rows;
+    rows << QStringLiteral("INSERT INTO EXPENSE_TYPE (EXPENSE_TYPE_ID, EXPENSE_TYPE_DESCRIPTION) VALUES (1, 'GENERAL')");
+    rows << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('EXPENSE_TYPE_ID', '1')");
+    rows << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('EXPENSE_ID', '0')");
+    rows << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('SALES_ID', '0')");
 
-    for (const QString& statement : sql)
-        c.ExecuteDirect(statement);
+    TBookSchema schema;
+    schema.program = QStringLiteral("Brindlemark");
+    schema.create = sql;
+    schema.startRows = rows;
+    // Version 1 is the schema above, unchanged from the books made before versions were
+    // kept (version 0): bringing such a book up only records the number.
+    schema.version = 1;
+    schema.upgrades.push_back({1, {}});
+    return schema;
 }

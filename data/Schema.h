@@ -1,6 +1,7 @@
 #pragma once
-class TDbConnection;
+// The book of this program: every table, key and index of a new book, the id counter rows
+// and expense type 1, its version and the steps that bring older books up to it. Handed
+// to the connection before it opens.
+#include "BookSchema.h"
 
-// Creates every table, key and index of a new book, the id counter rows and expense
-// type 1, inside the caller's transaction.
-void CreateSchema(TDbConnection& connection);
+TBookSchema BrindlemarkSchema();

@@ -1,5 +1,7 @@
 #include "sql_K2V.h"
 
+#include "Schema.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -46,4 +48,5 @@ void TdmK2V::DataModuleCreate(const QString& programFolder)
     ADOConnection.Close();
     ADOConnection.SetDataSource(folder + DatabaseFileName);
     ADOConnection.SetPassword(DatabasePassword);
+    ADOConnection.SetSchema(BrindlemarkSchema());
 }

@@ -59,6 +59,7 @@ int GetNextSalesID(int year, int month, int day)
 void SetNextSalesID(int year, int month, int day, int lastSalesId)
 {
     TCommand& c = *dmDailyTransaction->qrySetNextSalesID;
+    dmDailyTransaction->Connection().RequireTransaction("SetNextSalesID");
     c.ParamByName("iLAST_SALES_ID").SetAsInteger(lastSalesId);
     SetDayKey(c.Parameters(), year, month, day);
     c.Execute();
@@ -73,6 +74,7 @@ int GetNextExpenseID(int year, int month, int day)
 void SetNextExpenseID(int year, int month, int day, int lastExpenseId)
 {
     TCommand& c = *dmDailyTransaction->qrySetNextExpenseID;
+    dmDailyTransaction->Connection().RequireTransaction("SetNextExpenseID");
     c.ParamByName("iLAST_EXPENSE_ID").SetAsInteger(lastExpenseId);
     SetDayKey(c.Parameters(), year, month, day);
     c.Execute();
@@ -81,6 +83,7 @@ void SetNextExpenseID(int year, int month, int day, int lastExpenseId)
 void UpdateDaySales(int year, int month, int day)
 {
     TCommand& c = *dmDailyTransaction->qryUpdateSales;
+    dmDailyTransaction->Connection().RequireTransaction("UpdateDaySales");
     SetDayKey(c.Parameters(), year, month, day);
     c.ParamByName("iTAKINGS").SetAsMoney(GetTotalSales(year, month, day));
     c.Execute();
@@ -89,6 +92,7 @@ void UpdateDaySales(int year, int month, int day)
 void UpdateDayExpenses(int year, int month, int day)
 {
     TCommand& c = *dmDailyTransaction->qryUpdateExpenses;
+    dmDailyTransaction->Connection().RequireTransaction("UpdateDayExpenses");
     SetDayKey(c.Parameters(), year, month, day);
     c.ParamByName("iEXPENSES").SetAsMoney(GetTotalExpenses(year, month, day));
     c.Execute();
@@ -112,6 +116,7 @@ void InsertDailyTransactionRecord(int profileId, int year, int month, const QDat
                                   Money expenses, int lastExpenseId, int lastSalesId)
 {
     TCommand& c = *dmDailyTransaction->qryInsertDailyTransactionRecord;
+    dmDailyTransaction->Connection().RequireTransaction("InsertDailyTransactionRecord");
     c.ParamByName("iPROFILE_ID").SetAsInteger(profileId);
     c.ParamByName("iYYYY").SetAsInteger(year);
     c.ParamByName("iMM").SetAsInteger(month);

@@ -52,23 +52,32 @@ bool ResourceExists(const QString& name)
 void InsertResource(const QString& name, const QString& value)
 {
     TCommand& c = *dmResource->qryInsertResource;
+    // A setting is complete in itself: written on its own it gets a unit of its own.
+    TTransaction transaction(dmResource->Connection());
     c.ParamByName("iRESOURCE_NAME").SetAsString(name);
     c.ParamByName("iRESOURCE_VALUE").SetAsString(value);
     c.Execute();
+    transaction.Commit();
 }
 
 void UpdateResource(const QString& name, const QString& value)
 {
     TCommand& c = *dmResource->qryUpdateResource;
+    // A setting is complete in itself: written on its own it gets a unit of its own.
+    TTransaction transaction(dmResource->Connection());
     c.ParamByName("iRESOURCE_NAME").SetAsString(name);
     c.ParamByName("iRESOURCE_VALUE").SetAsString(value);
     c.Execute();
+    transaction.Commit();
 }
 
 void GetResourceDefault(const QString& name, QString& value)
 {
+    // Looked up and stored in one unit, so two callers cannot both store a default.
+    TTransaction transaction(dmResource->Connection());
     if (ResourceExists(name))
         GetResource(name, value);
     else
         InsertResource(name, value);
+    transaction.Commit();
 }

@@ -21,6 +21,7 @@ void GetLatestPeriod(int& year, int& month)
 void UpdatePeriodSales(int year, int month)
 {
     TCommand& c = *dmPeriod->qrySetPeriod_Sales;
+    dmPeriod->Connection().RequireTransaction("UpdatePeriodSales");
     c.ParamByName("iYYYY").SetAsInteger(year);
     c.ParamByName("iMM").SetAsInteger(month);
     c.ParamByName("iSALES").SetAsMoney(GetTotalSalesForPeriod(year, month));
@@ -30,6 +31,7 @@ void UpdatePeriodSales(int year, int month)
 void UpdatePeriodExpenses(int year, int month)
 {
     TCommand& c = *dmPeriod->qrySetPeriod_Expenses;
+    dmPeriod->Connection().RequireTransaction("UpdatePeriodExpenses");
     c.ParamByName("iYYYY").SetAsInteger(year);
     c.ParamByName("iMM").SetAsInteger(month);
     c.ParamByName("iEXPENSES").SetAsMoney(GetTotalExpensesForPeriod(year, month));
@@ -54,6 +56,7 @@ bool PeriodExists(int year, int month)
 void InsertPeriodRecord(int profileId, int year, int month, Money sales, Money expenses)
 {
     TCommand& c = *dmPeriod->QryInsertPeriodRecord;
+    dmPeriod->Connection().RequireTransaction("InsertPeriodRecord");
     c.ParamByName("iPROFILE_ID").SetAsInteger(profileId);
     c.ParamByName("iYYYY").SetAsInteger(year);
     c.ParamByName("iMM").SetAsInteger(month);

@@ -1,13 +1,13 @@
 #include "TestBook.h"
 
 #include "Errors.h"
+#include "Statement.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <sqlite3.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -27,34 +27,35 @@ void TTestBook::Exec(const QString& sql)
 
 QVariant TTestBook::Scalar(const QString& sql)
 {
-    sqlite3* db = Connection().Handle();
-    sqlite3_stmt* st = nullptr;
-    Connection().Check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr));
-    QVariant result;
-    if (sqlite3_step(st) == SQLITE_ROW) {
-        switch (sqlite3_column_type(st, 0)) {
-        case SQLITE_INTEGER: result = qlonglong(sqlite3_column_int64(st, 0)); break;
-        case SQLITE_FLOAT: result = sqlite3_column_double(st, 0); break;
-        case SQLITE_NULL: break;
-        default: result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        }
-    }
-    sqlite3_finalize(st);
-    return result;
+    TStatement st(Connection(), sql);
+    TExecution run(st);
+    if (!run.Step())
+        return {};
+    const TValue v = st.Value(0);
+    if (v.IsInteger())
+        return qlonglong(v.Integer());
+    if (v.IsFloat())
+        return v.Float();
+    if (v.IsText())
+        return v.Text();
+    return {};
 }
 
 QStringList TTestBook::Column(const QString& sql)
 {
-    sqlite3* db = Connection().Handle();
-    sqlite3_stmt* st = nullptr;
-    Connection().Check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr));
+    TStatement st(Connection(), sql);
+    TExecution run(st);
     QStringList rows;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(st, 0);
-        rows << (text ? QString::fromUtf8(reinterpret_cast<const char*>(text)) : QStringLiteral("-"));
-    }
-    sqlite3_finalize(st);
+    while (run.Step())
+        rows << (st.IsNull(0) ? QStringLiteral("-") : QString::fromUtf8(st.Utf8(0)));
     return rows;
+}
+
+void Committed(TDbConnection& connection, const std::function<void()>& write)
+{
+    TTransaction transaction(connection);
+    write();
+    transaction.Commit();
 }
 
 QByteArray FileBytes(const QString& path)

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 class TTestBook {
@@ -32,6 +33,10 @@ private:
     QString m_folder;
     std::unique_ptr<TDataModules> m_modules;
 };
+
+// Runs `write` in a transaction of its own and commits it, as the program's callers of the
+// write functions that need one do.
+void Committed(TDbConnection& connection, const std::function<void()>& write);
 
 // The bytes of a file, to prove it was left untouched.
 QByteArray FileBytes(const QString& path);

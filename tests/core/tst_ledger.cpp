@@ -430,8 +430,7 @@ private slots:
                  QString("integer:0:0"));
         QVERIFY(!q.FieldByName("SALES").IsNull());
         InsertRawLine(book, TLineKind::Income, Day(2004, 3, 9), 1, 1, 70000);
-        UpdatePeriodSales(2004, 3);
-        UpdatePeriodExpenses(2004, 3);
+        Committed(book.Connection(), [] { UpdatePeriodTotals(2004, 3); });
         q.Requery();
         QCOMPARE(q.FieldByName("SALES").AsMoney(), Money::Parse("7"));
         QCOMPARE(q.FieldByName("EXPENSES").AsMoney(), Money());
@@ -525,8 +524,10 @@ private slots:
     {
         TTestBook book;
         InsertRawLine(book, TLineKind::Expense, Day(2004, 5, 1), 1, 1, 10000);
-        UpdatePeriodExpenses(2004, 5);
-        UpdatePeriodSales(2004, 5);
+        Committed(book.Connection(), [] {
+            UpdatePeriodExpenses(2004, 5);
+            UpdatePeriodSales(2004, 5);
+        });
         QCOMPARE(book.Scalar("SELECT count(*) FROM PERIOD").toInt(), 0);
     }
 
@@ -640,10 +641,12 @@ private slots:
             AddItems(book);
             const TLineDay day = LineDay(2004, 3, 1);
             EnsureDailyTransaction(day.YYYY, day.MM, day.TRANSACTION_DATE);
-            if (kind == TLineKind::Income)
-                SetNextSalesID(day.YYYY, day.MM, day.TRANSACTION_DATE, counter);
-            else
-                SetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE, counter);
+            Committed(book.Connection(), [&] {
+                if (kind == TLineKind::Income)
+                    SetNextSalesID(day.YYYY, day.MM, day.TRANSACTION_DATE, counter);
+                else
+                    SetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE, counter);
+            });
             if (highestLine)
                 InsertRawLine(book, kind, day.TRANSACTION_DATE, highestLine, 1, 10000);
             const QString before = BookState(book);
@@ -676,10 +679,12 @@ private slots:
         InsertRawLine(book, TLineKind::Income, d + 1, 1, 1, 160000, "'Y'");  // another day, same month
         InsertRawLine(book, TLineKind::Expense, d, 1, 1, 5000, "'N'");
         InsertRawLine(book, TLineKind::Expense, d, 2, 1, 7000, "NULL");
-        UpdateDaySales(2004, 4, d);
-        UpdateDayExpenses(2004, 4, d);
-        UpdatePeriodSales(2004, 4);
-        UpdatePeriodExpenses(2004, 4);
+        Committed(book.Connection(), [&] {
+            UpdateDaySales(2004, 4, d);
+            UpdateDayExpenses(2004, 4, d);
+            UpdatePeriodSales(2004, 4);
+            UpdatePeriodExpenses(2004, 4);
+        });
         QCOMPARE(book.Scalar("SELECT TAKINGS || ':' || EXPENSES FROM DAILY_TRANSACTION").toString(),
                  QString("30000:5000"));
         QCOMPARE(book.Scalar("SELECT SALES || ':' || EXPENSES FROM PERIOD").toString(), QString("310000:12000"));
@@ -796,7 +801,7 @@ private slots:
         AddItems(book);
         const TLineDay day = LineDay(2004, 7, 14);
         EnsureDailyTransaction(day.YYYY, day.MM, day.TRANSACTION_DATE);
-        SetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE, 4);
+        Committed(book.Connection(), [&] { SetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE, 4); });
         TQuery& q = *dmDailyExpenses->qryGetDailyExpenses;
         q.ParamByName("iYYYY").SetAsInteger(day.YYYY);
         q.ParamByName("iMM").SetAsInteger(day.MM);
@@ -1013,7 +1018,9 @@ private slots:
         lines.Add(home, 1, 100000);
         lines.Add(home, 2, 300000);
         lines.Add(neighbour, 3, 50000);
-        SetNextExpenseID(neighbour.YYYY, neighbour.MM, neighbour.TRANSACTION_DATE, 4);  // ahead of its lines
+        Committed(book.Connection(), [&] {
+            SetNextExpenseID(neighbour.YYYY, neighbour.MM, neighbour.TRANSACTION_DATE, 4);  // ahead of its lines
+        });
         const bool adding = operation.startsWith("new line");
         const TLineDay target = operation == "new line on a new day" || operation == "moved to another month" ? away
                                 : operation == "moved to another day" || operation == "moved, then put back" ? neighbour
