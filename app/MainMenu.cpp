@@ -117,8 +117,8 @@ void TfrmMainMenu::CreateMenu()
 {
     menuBar()->setObjectName(QStringLiteral("mnuMainMenu"));
 
-    QMenu* transaction = AddMenu(QStringLiteral("mnuTransaction"), QStringLiteral("&Transaction"),
-                                 QKeySequence(Qt::CTRL | Qt::Key_T));
+    QMenu* transaction =
+        AddMenu(QStringLiteral("mnuTransaction"), QStringLiteral("&Transaction"), QKeySequence(Qt::CTRL | Qt::Key_T));
     AddItem(transaction, QStringLiteral("mnuIncomeTransactions"), QStringLiteral("Income Transactions"),
             QKeySequence(Qt::CTRL | Qt::Key_I), &TfrmMainMenu::mnuIncomeTransactionsClick);
     AddItem(transaction, QStringLiteral("mnuExpenseTransactions"), QStringLiteral("Expense Transactions"),
@@ -126,8 +126,8 @@ void TfrmMainMenu::CreateMenu()
     AddItem(transaction, QStringLiteral("mnuPeriodTransactions"), QStringLiteral("Period Transactions"),
             QKeySequence(Qt::CTRL | Qt::Key_P), &TfrmMainMenu::mnuPeriodTransactionsClick);
 
-    QMenu* reports = AddMenu(QStringLiteral("mnuReports"), QStringLiteral("&Reports"),
-                             QKeySequence(Qt::CTRL | Qt::Key_R));
+    QMenu* reports =
+        AddMenu(QStringLiteral("mnuReports"), QStringLiteral("&Reports"), QKeySequence(Qt::CTRL | Qt::Key_R));
     AddItem(reports, QStringLiteral("mnuExpensesReport"), QStringLiteral("&Expense Report"),
             QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E), &TfrmMainMenu::mnuExpensesReportClick);
     AddItem(reports, QStringLiteral("mnuSalesReport"), QStringLiteral("&Income Report"),
@@ -148,8 +148,7 @@ void TfrmMainMenu::CreateMenu()
     QMenu* help = AddMenu(QStringLiteral("Help1"), QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
     AddItem(help, QStringLiteral("mnuZORPHelp"), QStringLiteral("ZORP Help"), QKeySequence(),
             &TfrmMainMenu::mnuZORPHelpClick);
-    AddItem(help, QStringLiteral("mnuExit"), QStringLiteral("Exit"), QKeySequence(),
-            &TfrmMainMenu::mnuExitClick);
+    AddItem(help, QStringLiteral("mnuExit"), QStringLiteral("Exit"), QKeySequence(), &TfrmMainMenu::mnuExitClick);
 }
 
 QMenu* TfrmMainMenu::AddMenu(const QString& name, const QString& caption, const QKeySequence& shortcut)
@@ -166,8 +165,8 @@ QMenu* TfrmMainMenu::AddMenu(const QString& name, const QString& caption, const 
     return menu;
 }
 
-QAction* TfrmMainMenu::AddItem(QMenu* menu, const QString& name, const QString& caption,
-                               const QKeySequence& shortcut, void (TfrmMainMenu::*handler)())
+QAction* TfrmMainMenu::AddItem(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut,
+                               void (TfrmMainMenu::*handler)())
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
@@ -177,16 +176,15 @@ QAction* TfrmMainMenu::AddItem(QMenu* menu, const QString& name, const QString& 
 }
 
 // The screens behind these items are wired in as they are built.
-void TfrmMainMenu::mnuIncomeTransactionsClick() {}
-void TfrmMainMenu::mnuExpenseTransactionsClick() {}
-void TfrmMainMenu::mnuPeriodTransactionsClick() {}
-void TfrmMainMenu::mnuExpensesReportClick() {}
-void TfrmMainMenu::mnuSalesReportClick() {}
-void TfrmMainMenu::mnuIncomeReportClick() {}
+void TfrmMainMenu::mnuIncomeTransactionsClick() { }
+void TfrmMainMenu::mnuExpenseTransactionsClick() { }
+void TfrmMainMenu::mnuPeriodTransactionsClick() { }
+void TfrmMainMenu::mnuExpensesReportClick() { }
+void TfrmMainMenu::mnuSalesReportClick() { }
+void TfrmMainMenu::mnuIncomeReportClick() { }
 namespace {
 // A per-use screen: created for one showing, modal, freed as soon as it closes.
-template <typename TScreen>
-void ShowModalScreen(QWidget* owner)
+template <typename TScreen> void ShowModalScreen(QWidget* owner)
 {
     auto screen = std::make_unique<TScreen>(owner);
     screen->exec();

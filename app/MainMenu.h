@@ -46,8 +46,8 @@ private:
     void CreateMenu();
     QFrame* CreateInfoPanel();
     QMenu* AddMenu(const QString& name, const QString& caption, const QKeySequence& shortcut);
-    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
-                     const QKeySequence& shortcut, void (TfrmMainMenu::*handler)());
+    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut,
+                     void (TfrmMainMenu::*handler)());
 
     QFrame* pnlMainForm;
     QLabel* Label1;

@@ -109,7 +109,7 @@ const char* Password = "$q4u8a5z$";
 // parameters by name, no datasets.
 class TPlainStatement {
 public:
-    TPlainStatement(TDbConnection& db, const char* sql) : m_st(db, QString::fromUtf8(sql)) {}
+    TPlainStatement(TDbConnection& db, const char* sql) : m_st(db, QString::fromUtf8(sql)) { }
     const TStatement* operator->() const { return &m_st; }
     TPlainStatement& Bind(int i, long long v)
     {
@@ -233,17 +233,24 @@ TBookShape BuildBook(TDbConnection& connection, long lines)
     PlainExec(db, "BEGIN IMMEDIATE");
     static const char* const nouns[] = {"STOCK", "SERVICE", "SUPPLIES", "REPAIRS", "FEES", "RENTAL", "GOODS", "HIRE"};
     {
-        TPlainStatement sales(db, "INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT) VALUES (?, ?, ?, ?)");
+        TPlainStatement sales(db,
+                              "INSERT INTO SALES (SALES_ID, SALES_DESCRIPTION, TAXABLE, AMOUNT) VALUES (?, ?, ?, ?)");
         for (int i = 1; i <= IncomeItems; ++i) {
             const QByteArray d = QStringLiteral("INCOME %1 %2").arg(nouns[i % 8]).arg(i, 3, 10, QChar('0')).toUtf8();
-            sales.Bind(1, i).Bind(2, d.constData()).Bind(3, i % 4 ? "Y" : "N").Bind(4, (long long)(pick(0, 500)) * 10000);
+            sales.Bind(1, i)
+                .Bind(2, d.constData())
+                .Bind(3, i % 4 ? "Y" : "N")
+                .Bind(4, (long long)(pick(0, 500)) * 10000);
             sales.Run();
         }
         TPlainStatement expense(db, "INSERT INTO EXPENSE (EXPENSE_ID, EXPENSE_DESCRIPTION, EXPENSE_TYPE_ID, TAXABLE, "
                                     "AMOUNT) VALUES (?, ?, 1, ?, ?)");
         for (int i = 1; i <= ExpenseItems; ++i) {
             const QByteArray d = QStringLiteral("%1 %2 SUPPLIER").arg(nouns[(i * 7) % 8]).arg(1000 - i).toUtf8();
-            expense.Bind(1, i).Bind(2, d.constData()).Bind(3, i % 3 ? "Y" : "N").Bind(4, (long long)(pick(0, 900)) * 10000);
+            expense.Bind(1, i)
+                .Bind(2, d.constData())
+                .Bind(3, i % 3 ? "Y" : "N")
+                .Bind(4, (long long)(pick(0, 900)) * 10000);
             expense.Run();
         }
         PlainExec(db, "UPDATE RESOURCE SET RESOURCE_VALUE = '60' WHERE RESOURCE_NAME = 'SALES_ID'");
@@ -368,7 +375,8 @@ std::vector<double> OursSaveLine(const std::vector<TLineDay>& days, int runs, st
 std::vector<double> PlainSaveLine(TDbConnection& db, const std::vector<TLineDay>& days, int runs, std::mt19937& random)
 {
     TPlainStatement periodExists(db, "SELECT YYYY, MM, SALES, EXPENSES FROM PERIOD WHERE YYYY = ? AND MM = ?");
-    TPlainStatement periodInsert(db, "INSERT INTO PERIOD (PROFILE_ID, YYYY, MM, SALES, EXPENSES) VALUES (1, ?, ?, 0, 0)");
+    TPlainStatement periodInsert(db,
+                                 "INSERT INTO PERIOD (PROFILE_ID, YYYY, MM, SALES, EXPENSES) VALUES (1, ?, ?, 0, 0)");
     TPlainStatement dayExists(db, "SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION "
                                   "WHERE YYYY = ? AND MM = ? AND TRANSACTION_DATE = ?");
     TPlainStatement dayInsert(db, "INSERT INTO DAILY_TRANSACTION (PROFILE_ID, YYYY, MM, TRANSACTION_DATE, TAKINGS, "
@@ -557,8 +565,8 @@ TOpenResult PlainAllLines(TDbConnection& db, int monthA0, int monthA1, int month
             size_t chars = 0;
             for (size_t i = 0; i < std::min<size_t>(VisibleRows, view.size()); ++i) {
                 const auto it = names.find(view[i]->expense);
-                chars += PlainDate(view[i]->date).size() + (it == names.end() ? 0 : it->second.size()) +
-                         (view[i]->amountNull ? 0 : PlainMoney(view[i]->amount).size()) + view[i]->taxable.size();
+                chars += PlainDate(view[i]->date).size() + (it == names.end() ? 0 : it->second.size())
+                         + (view[i]->amountNull ? 0 : PlainMoney(view[i]->amount).size()) + view[i]->taxable.size();
             }
             return chars;
         };
@@ -600,23 +608,48 @@ std::vector<TReportQuery> ReportQueries()
     const QString range = "TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END";
     std::vector<TReportQuery> q = {
         {"qryGetDistinctExpensesForPeriod", dmDailyExpenses->qryGetDistinctExpensesForPeriod, true, {"EXPENSE_ID"}, {}},
-        {"qryGetDistinctDatesForExpenses", dmDailyExpenses->qryGetDistinctDatesForExpenses, true, {"TRANSACTION_DATE"}, {}},
-        {"qryGetExpensesForPeriod", dmDailyExpenses->qryGetExpensesForPeriod, true,
-         {"EXPENSE_ID", "TRANSACTION_DATE", "SUM_EXPENSE_AMOUNT", "EXPENSE_DESCRIPTION", "REFERENCE"}, {}},
-        {"qryGetExpensesForExport", dmDailyExpenses->qryGetExpensesForExport, true,
-         {"TRANSACTION_DATE", "EXPENSE_DESCRIPTION", "EXPENSE_AMOUNT", "TAXABLE", "REFERENCE"}, {}},
-        {"qryGetSumExpensesByDateRange", dmDailyExpenses->qryGetSumExpensesByDateRange, false,
-         {"TRANSACTION_DATE", "SUM_EXPENSE_AMOUNT"}, {}},
+        {"qryGetDistinctDatesForExpenses",
+         dmDailyExpenses->qryGetDistinctDatesForExpenses,
+         true,
+         {"TRANSACTION_DATE"},
+         {}},
+        {"qryGetExpensesForPeriod",
+         dmDailyExpenses->qryGetExpensesForPeriod,
+         true,
+         {"EXPENSE_ID", "TRANSACTION_DATE", "SUM_EXPENSE_AMOUNT", "EXPENSE_DESCRIPTION", "REFERENCE"},
+         {}},
+        {"qryGetExpensesForExport",
+         dmDailyExpenses->qryGetExpensesForExport,
+         true,
+         {"TRANSACTION_DATE", "EXPENSE_DESCRIPTION", "EXPENSE_AMOUNT", "TAXABLE", "REFERENCE"},
+         {}},
+        {"qryGetSumExpensesByDateRange",
+         dmDailyExpenses->qryGetSumExpensesByDateRange,
+         false,
+         {"TRANSACTION_DATE", "SUM_EXPENSE_AMOUNT"},
+         {}},
         {"qryGetDistinctSalesForPeriod", dmDailySales->qryGetDistinctSalesForPeriod, true, {"SALES_ID"}, {}},
         {"qryGetDistinctDateForSales", dmDailySales->qryGetDistinctDateForSales, true, {"TRANSACTION_DATE"}, {}},
-        {"qryGetSalesForPeriod", dmDailySales->qryGetSalesForPeriod, true,
-         {"SALES_ID", "TRANSACTION_DATE", "SUM_SALES_AMOUNT", "SALES_DESCRIPTION"}, {}},
-        {"qryGetSalesForExport", dmDailySales->qryGetSalesForExport, true,
-         {"TRANSACTION_DATE", "SALES_DESCRIPTION", "SALES_AMOUNT", "TAXABLE"}, {}},
-        {"qryGetSumSalesByDateRange", dmDailySales->qryGetSumSalesByDateRange, false,
-         {"TRANSACTION_DATE", "SUM_SALES_AMOUNT"}, {}},
-        {"qryGetDailyExpensesByDateRange", dmDailyTransaction->qryGetDailyExpensesByDateRange, false,
-         {"TRANSACTION_DATE", "TAKINGS", "EXPENSES"}, {}},
+        {"qryGetSalesForPeriod",
+         dmDailySales->qryGetSalesForPeriod,
+         true,
+         {"SALES_ID", "TRANSACTION_DATE", "SUM_SALES_AMOUNT", "SALES_DESCRIPTION"},
+         {}},
+        {"qryGetSalesForExport",
+         dmDailySales->qryGetSalesForExport,
+         true,
+         {"TRANSACTION_DATE", "SALES_DESCRIPTION", "SALES_AMOUNT", "TAXABLE"},
+         {}},
+        {"qryGetSumSalesByDateRange",
+         dmDailySales->qryGetSumSalesByDateRange,
+         false,
+         {"TRANSACTION_DATE", "SUM_SALES_AMOUNT"},
+         {}},
+        {"qryGetDailyExpensesByDateRange",
+         dmDailyTransaction->qryGetDailyExpensesByDateRange,
+         false,
+         {"TRANSACTION_DATE", "TAKINGS", "EXPENSES"},
+         {}},
     };
     for (auto& r : q)
         r.plainSql = r.query->SQL();  // the very same text, parameters bound by name
@@ -878,7 +911,8 @@ void RunScale(const TScale& scale, int runs, bool keep)
         const double plain = Median(plainTimes), ours = Median(oursTimes);
         if (oursRows != plainRows)
             Out() << QStringLiteral("  (%1: ours %2 rows, plain %3)\n").arg(r.name).arg(oursRows).arg(plainRows);
-        Record({"report:" + r.name, ours, plain, "ms", scale.lines, 100, true, QStringLiteral("(%1 rows)").arg(oursRows)});
+        Record(
+            {"report:" + r.name, ours, plain, "ms", scale.lines, 100, true, QStringLiteral("(%1 rows)").arg(oursRows)});
     }
 
     // (1) saving a line, durably: on the days of the book's last month, and on new days.
@@ -919,8 +953,16 @@ void RunScale(const TScale& scale, int runs, bool keep)
         std::vector<TLineDay> days;
         for (int d = shape.lastDay - 29; d <= shape.lastDay; ++d)
             days.push_back(TLineDay::FromDayNumber(d));
-        Record({"grid_save_line", Median(GridSaveLine(days, std::max(5, runs), random)), 0, "ms", scale.lines, 0, false, {}});
-        Record({"grid_scroll_page", Median(GridScrollPages(std::max(20, runs * 4))), 0, "ms", scale.lines, 0, false, {}});
+        Record({"grid_save_line",
+                Median(GridSaveLine(days, std::max(5, runs), random)),
+                0,
+                "ms",
+                scale.lines,
+                0,
+                false,
+                {}});
+        Record(
+            {"grid_scroll_page", Median(GridScrollPages(std::max(20, runs * 4))), 0, "ms", scale.lines, 0, false, {}});
     }
     plainBook.reset();
     modules.reset();
@@ -930,14 +972,9 @@ void WriteJson(const QString& file)
 {
     QJsonArray figures;
     for (const TFigure& f : g_figures)
-        figures.append(QJsonObject{{"name", f.name},
-                                   {"ours", f.ours},
-                                   {"plain", f.plain},
-                                   {"unit", f.unit},
-                                   {"scale", double(f.scale)}});
-    const QJsonObject root{{"benchmark", "ledger"},
-                           {"engine", TDbConnection::EngineVersion()},
-                           {"figures", figures}};
+        figures.append(QJsonObject {
+            {"name", f.name}, {"ours", f.ours}, {"plain", f.plain}, {"unit", f.unit}, {"scale", double(f.scale)}});
+    const QJsonObject root {{"benchmark", "ledger"}, {"engine", TDbConnection::EngineVersion()}, {"figures", figures}};
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EZorpError(QStringLiteral("Cannot write %1").arg(file));
@@ -958,10 +995,16 @@ void PrintVerdicts()
             continue;
         const bool absolute = f.ours <= f.target;
         const double ratio = f.plain > 0 ? f.ours / f.plain : 0;
-        QString line = QStringLiteral("  %1 %2 %3 (target %4 %3)").arg(f.name, -46).arg(f.ours, 9, 'f', 2).arg(f.unit).arg(f.target);
+        QString line = QStringLiteral("  %1 %2 %3 (target %4 %3)")
+                           .arg(f.name, -46)
+                           .arg(f.ours, 9, 'f', 2)
+                           .arg(f.unit)
+                           .arg(f.target);
         line += absolute ? " met" : " MISSED";
         if (f.ratioTarget)
-            line += QStringLiteral("; x%1 of plain SQL (target x1.5) %2").arg(ratio, 0, 'f', 2).arg(ratio <= 1.5 ? "met" : "MISSED");
+            line += QStringLiteral("; x%1 of plain SQL (target x1.5) %2")
+                        .arg(ratio, 0, 'f', 2)
+                        .arg(ratio <= 1.5 ? "met" : "MISSED");
         Out() << line << "\n";
     }
     if (smallSave > 0 && largeSave > 0)

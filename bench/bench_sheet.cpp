@@ -21,44 +21,51 @@
 
 namespace {
 
-constexpr int Rows = 1000, Cols = 20;     // 20,000 cells
+constexpr int Rows = 1000, Cols = 20;  // 20,000 cells
 constexpr double SaveTargetMs = 200.0;
 
 // Amounts across, with a SUM at each row's end, texts down the first column: the mix
 // of a cross reference report.
-void FillLarge(TF1Book& grid) {
+void FillLarge(TF1Book& grid)
+{
     grid.SetRowHeights(1, grid.MaxRow(), 250, false);
     for (int r = 1; r <= Rows; ++r) {
         grid.SetCellText(r, 1, QStringLiteral("Line %1").arg(r));
-        for (int c = 2; c < Cols; ++c) grid.SetCellNumber(r, c, r * 1.25 + c);
-        grid.SetCellFormula(r, Cols, QStringLiteral("SUM(B%1:%2%1)").arg(QString::number(r), TWorkbook::GetColumnHeading(Cols - 1)));
+        for (int c = 2; c < Cols; ++c)
+            grid.SetCellNumber(r, c, r * 1.25 + c);
+        grid.SetCellFormula(
+            r, Cols, QStringLiteral("SUM(B%1:%2%1)").arg(QString::number(r), TWorkbook::GetColumnHeading(Cols - 1)));
     }
     grid.SelectRange(1, 2, Rows, Cols);
     grid.SetNumberFormat("#,##0.00;(#,##0.00)");
     grid.SetCellBorders(1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0);
 }
 
-double Median(std::vector<double> v) {
+double Median(std::vector<double> v)
+{
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-void FillReport(TF1Book& grid) {
+void FillReport(TF1Book& grid)
+{
     FormatSettings().ShortDateFormat = "dd-mmm-yyyy";
     grid.SetShowGridLines(false);
     grid.SetRowHeights(1, grid.MaxRow(), 250, false);
     grid.SetColumnWidth(1, 1000);
-    for (int c = 2; c <= 7; ++c) grid.SetColumnWidth(c, 4500);
+    for (int c = 2; c <= 7; ++c)
+        grid.SetColumnWidth(c, 4500);
     grid.SetPrintLandscape(true);
     grid.SetPrintScaling(90, false, 1, 1);
     grid.SetCellText(2, 2, "EXPENSES REPORT FROM 1 JANUARY 2002 TO 31 JANUARY 2002");
     grid.SelectRange(2, 2, 2, 2);
     grid.SetCellFont("Arial", 10, true, false, false, false, 0, false, false);
-    const QStringList items{"Rent", "Power and heating", "Wages (part-time staff)", "Stationery", "Bank charges"};
+    const QStringList items {"Rent", "Power and heating", "Wages (part-time staff)", "Stationery", "Bank charges"};
     const int p = 8, h = 4, t = h + p + 1, total = 3 + int(items.size());
     grid.SetRowHeights(h, h, 500, false);
     grid.SetCellText(h, 2, "WEEK STARTING");
-    for (int k = 0; k < items.size(); ++k) grid.SetCellText(h, 3 + k, items[k]);
+    for (int k = 0; k < items.size(); ++k)
+        grid.SetCellText(h, 3 + k, items[k]);
     grid.SetCellText(h, total, "TOTAL");
     grid.SelectRange(h, 2, h, total);
     grid.SetCellAlignment(3, true, 1, 0);
@@ -66,8 +73,10 @@ void FillReport(TF1Book& grid) {
     for (int i = 0; i < p; ++i) {
         const int r = h + 1 + i;
         grid.SetCellText(r, 2, FormatSettings().DateToStr(QDate(2002, 1, 1).addDays(7 * i)));
-        for (int k = 0; k < items.size(); ++k) grid.SetCellNumber(r, 3 + k, (k == 4 && i == 2) ? -12.5 : 100.0 * (k + 1) + i * 3.75);
-        grid.SetCellFormula(r, total, QStringLiteral("SUM(C%1:%2%1)").arg(QString::number(r), TWorkbook::GetColumnHeading(total - 1)));
+        for (int k = 0; k < items.size(); ++k)
+            grid.SetCellNumber(r, 3 + k, (k == 4 && i == 2) ? -12.5 : 100.0 * (k + 1) + i * 3.75);
+        grid.SetCellFormula(
+            r, total, QStringLiteral("SUM(C%1:%2%1)").arg(QString::number(r), TWorkbook::GetColumnHeading(total - 1)));
     }
     for (int c = 3; c <= total; ++c) {
         const QString l = TWorkbook::GetColumnHeading(c);
@@ -85,7 +94,8 @@ void FillReport(TF1Book& grid) {
     grid.SelectRange(t + 2, 2, t + 2, 2);
     grid.SetCellFont("Arial", 10, true, false, false, false, 0, false, false);
     grid.SetCellText(t + 4, 2, "Export dates");
-    for (int i = 0; i < 3; ++i) grid.SetCellNumber(t + 5 + i, 2, 37263 + i);
+    for (int i = 0; i < 3; ++i)
+        grid.SetCellNumber(t + 5 + i, 2, 37263 + i);
     grid.SelectRange(t + 5, 2, t + 7, 2);
     grid.ApplyDateFormat();
     grid.SelectRange(t + 7, 3, t + 7, 3);
@@ -96,7 +106,8 @@ void FillReport(TF1Book& grid) {
     grid.SelectRange(h + 2, 3, h + 3, 4);
 }
 
-int Pictures(const QString& dir) {
+int Pictures(const QString& dir)
+{
     QDir().mkpath(dir);
     TF1Book grid;
     FillReport(grid);
@@ -113,21 +124,23 @@ int Pictures(const QString& dir) {
     TF1Book large;
     FillLarge(large);
     xls.Export(TWorkbookSource(large.Book()), dir + "/large.xls");
-    std::printf("pictures in %s: view.png, report.xls, report.pdf (%d page%s), large.xls\n", qPrintable(dir),
-                pages, pages == 1 ? "" : "s");
+    std::printf("pictures in %s: view.png, report.xls, report.pdf (%d page%s), large.xls\n", qPrintable(dir), pages,
+                pages == 1 ? "" : "s");
     return 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int pictures = int(args.indexOf("--pictures"));
-    if (pictures > 0 && pictures + 1 < args.size()) return Pictures(args[pictures + 1]);
+    if (pictures > 0 && pictures + 1 < args.size())
+        return Pictures(args[pictures + 1]);
 
     QTemporaryDir dir;
     TF1Book grid;
@@ -145,7 +158,8 @@ int main(int argc, char** argv) {
     timer.restart();
     grid.SetCellNumber(Rows, 2, grid.GetCellNumber(Rows, 2) + 1);
     double totals = 0;
-    for (int r = 1; r <= Rows; ++r) totals += grid.GetCellNumber(r, Cols);
+    for (int r = 1; r <= Rows; ++r)
+        totals += grid.GetCellNumber(r, Cols);
     const double recalcMs = timer.nsecsElapsed() / 1e6;
     if (grid.GetCellNumber(Rows, Cols) != before + 1 || totals <= 0) {
         std::printf("recalculation is wrong\n");

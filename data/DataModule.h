@@ -34,19 +34,13 @@ public:
     TDbConnection& Connection() const { return m_connection; }
 
 protected:
-    TQuery* NewQuery(const QString& name, const QString& sql)
-    {
-        return new TQuery(name, m_connection, sql, this);
-    }
+    TQuery* NewQuery(const QString& name, const QString& sql) { return new TQuery(name, m_connection, sql, this); }
     TCommand* NewCommand(const QString& name, const QString& sql)
     {
         m_commands.push_back(std::make_unique<TCommand>(name, m_connection, sql));
         return m_commands.back().get();
     }
-    TDataSource* NewDataSource(const QString& name, TDataSet* dataSet)
-    {
-        return new TDataSource(name, dataSet, this);
-    }
+    TDataSource* NewDataSource(const QString& name, TDataSet* dataSet) { return new TDataSource(name, dataSet, this); }
 
 private:
     TDbConnection& m_connection;

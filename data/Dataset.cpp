@@ -13,7 +13,7 @@ namespace {
 // The place of a row of the view among all rows: the same index while the filter leaves
 // every row in, which spares a search through a large set on each add and delete.
 std::vector<std::unique_ptr<TRecord>>::iterator PlaceAmongAll(std::vector<std::unique_ptr<TRecord>>& all,
-                                                             const std::vector<TRecord*>& view, int index)
+                                                              const std::vector<TRecord*>& view, int index)
 {
     const TRecord* row = view[size_t(index)];
     if (view.size() == all.size() && all[size_t(index)].get() == row)
@@ -233,8 +233,8 @@ void TDataSet::CheckBrowse(const char* what) const
 {
     CheckActive();
     if (IsEditing())
-        throw EDatasetError(QStringLiteral("Save or cancel the changes to this record before %1.")
-                                .arg(QString::fromLatin1(what)));
+        throw EDatasetError(
+            QStringLiteral("Save or cancel the changes to this record before %1.").arg(QString::fromLatin1(what)));
 }
 
 void TDataSet::SetState(TDataSetState state)
@@ -351,9 +351,7 @@ TValue TDataSet::FieldValue(const TRecord& record, int fieldIndex) const
 {
     const TField& f = *m_fields[fieldIndex];
     switch (f.FieldKind) {
-    case TFieldKind::Calculated:
-        Calculate(record);
-        return record.values[fieldIndex];
+    case TFieldKind::Calculated: Calculate(record); return record.values[fieldIndex];
     case TFieldKind::Lookup: return LookupValue(record, f);
     default: return record.values[fieldIndex];
     }
@@ -536,8 +534,7 @@ void TDataSet::Cancel()
         const int row = int(shown - m_view.begin());
         emit RowsAboutToBeRemoved(row, row);
         m_view.erase(shown);
-        m_all.erase(std::find_if(m_all.begin(), m_all.end(),
-                                 [&](const auto& p) { return p.get() == m_insertRecord; }));
+        m_all.erase(std::find_if(m_all.begin(), m_all.end(), [&](const auto& p) { return p.get() == m_insertRecord; }));
         m_insertRecord = nullptr;
         RowsChanged();
         m_current = m_savedCurrent;
@@ -607,10 +604,8 @@ bool TDataSet::Locate(const QString& keyFields, const std::vector<TValue>& value
     CheckBrowse("locating a row");
     const QStringList names = keyFields.split(';', Qt::SkipEmptyParts);
     if (names.size() != int(values.size()))
-        throw EDatasetError(QStringLiteral("%1: %2 fields to locate but %3 values")
-                                .arg(Name())
-                                .arg(names.size())
-                                .arg(values.size()));
+        throw EDatasetError(
+            QStringLiteral("%1: %2 fields to locate but %3 values").arg(Name()).arg(names.size()).arg(values.size()));
     std::vector<const TField*> fields;
     for (const QString& n : names)
         fields.push_back(&FieldByName(n));
@@ -746,7 +741,10 @@ void TDataSource::SetDataSet(TDataSet* dataSet)
         connect(m_dataSet, &TDataSet::LookupsChanged, this, &TDataSource::LookupsChanged);
         connect(m_dataSet, &TDataSet::Scrolled, this, &TDataSource::Scrolled);
         connect(m_dataSet, &TDataSet::StateChanged, this, &TDataSource::StateChanged);
-        connect(m_dataSet, &QObject::destroyed, this, [this] { m_dataSet = nullptr; emit DataSetReplaced(); });
+        connect(m_dataSet, &QObject::destroyed, this, [this] {
+            m_dataSet = nullptr;
+            emit DataSetReplaced();
+        });
     }
     emit DataSetReplaced();
 }

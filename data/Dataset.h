@@ -35,9 +35,8 @@ public:
     // declarations every column of the result becomes a field.
     TField& AddField(const QString& name, TFieldType type = TFieldType::Unknown);
     TField& AddCalculatedField(const QString& name, TFieldType type, int size = 0);
-    TField& AddLookupField(const QString& name, TFieldType type, TDataSet* lookupDataSet,
-                           const QString& keyFields, const QString& lookupKeyFields,
-                           const QString& lookupResultField);
+    TField& AddLookupField(const QString& name, TFieldType type, TDataSet* lookupDataSet, const QString& keyFields,
+                           const QString& lookupKeyFields, const QString& lookupResultField);
     int FieldCount() const { return int(m_fields.size()); }
     TField& Fields(int index) const { return *m_fields.at(index); }
     TField* FindField(const QString& name) const;
@@ -115,8 +114,8 @@ public:
 
 signals:
     void ActiveChanged();
-    void DataSetChanged();          // rows added, removed, reread or filtered
-    void RecordChanged(int row);    // values of one row changed
+    void DataSetChanged();        // rows added, removed, reread or filtered
+    void RecordChanged(int row);  // values of one row changed
     // The same changes row by row, each announced before and after it happens so a model
     // over the rows can tell its views in step: rows [first, last] added or removed, or
     // every row read again (open, close, refresh, a changed filter).
@@ -128,7 +127,7 @@ signals:
     void RowsReset();
     // A lookup list's rows changed: lookup fields of any row may show other values.
     void LookupsChanged();
-    void Scrolled(int row);         // the current row moved
+    void Scrolled(int row);  // the current row moved
     void StateChanged();
 
 protected:
@@ -142,7 +141,7 @@ protected:
     virtual std::vector<TColumn> DoPrepare() = 0;
     virtual void DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vector<int>& fieldColumns,
                          int slotCount) = 0;
-    virtual void DoClose() {}
+    virtual void DoClose() { }
     // Writes back; DoInsert may refresh the record with what the database stored.
     virtual void DoInsert(TRecord& record) = 0;
     virtual void DoUpdate(const TRecord& original, const TRecord& changed) = 0;
@@ -191,7 +190,7 @@ private:
     std::vector<std::unique_ptr<TField>> m_fields;
     QHash<QString, int> m_fieldIndex;  // upper-case name to index
     bool m_declaredFields = false;
-    bool m_autoFields = false;  // data fields made from the result's columns
+    bool m_autoFields = false;        // data fields made from the result's columns
     std::vector<int> m_fieldColumns;  // result column of each data field, -1 for others
 
     std::vector<std::unique_ptr<TRecord>> m_all;  // every row read, in result order
@@ -201,8 +200,8 @@ private:
     bool m_bof = true;
     TDataSetState m_state = TDataSetState::Inactive;
 
-    TRecord m_buffer;                        // pending values while inserting or editing
-    TRecord* m_insertRecord = nullptr;       // the new row's place in the set until posted
+    TRecord m_buffer;                   // pending values while inserting or editing
+    TRecord* m_insertRecord = nullptr;  // the new row's place in the set until posted
     int m_savedCurrent = -1;
     bool m_savedEof = true, m_savedBof = true;
 

@@ -142,8 +142,7 @@ TDataSetFilter TDataSetFilter::Parse(const QString& text, const TDataSet& dataSe
 }
 
 namespace {
-template <typename T>
-int Compare(T a, T b)
+template <typename T> int Compare(T a, T b)
 {
     return a < b ? -1 : (a > b ? 1 : 0);
 }

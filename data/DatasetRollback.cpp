@@ -37,10 +37,9 @@ struct TDataSetRollback::TClosed {
 
 namespace {
 
-template <typename T>
-class TStep : public TRollbackStep {
+template <typename T> class TStep : public TRollbackStep {
 public:
-    TStep(TDataSet& ds, T data) : m_dataSet(&ds), m_data(std::move(data)) {}
+    TStep(TDataSet& ds, T data) : m_dataSet(&ds), m_data(std::move(data)) { }
     void Undo() override
     {
         if (m_dataSet)
@@ -54,7 +53,7 @@ private:
 
 class TOpenStep : public TRollbackStep {
 public:
-    explicit TOpenStep(TDataSet& ds) : m_dataSet(&ds) {}
+    explicit TOpenStep(TDataSet& ds) : m_dataSet(&ds) { }
     void Undo() override
     {
         if (m_dataSet)
@@ -99,7 +98,7 @@ void TDataSetRollback::Deleting(TDataSet& ds, std::unique_ptr<TRecord>& row, siz
     if (!journal)
         return;
     // The row is kept, not freed, so it can stand again where it stood.
-    journal->OnRollback(std::make_unique<TStep<TDeleted>>(ds, TDeleted{std::move(row), place, ds.m_current}));
+    journal->OnRollback(std::make_unique<TStep<TDeleted>>(ds, TDeleted {std::move(row), place, ds.m_current}));
 }
 
 void TDataSetRollback::Closing(TDataSet& ds)
@@ -136,8 +135,8 @@ void TDataSetRollback::Undo(TDataSet& ds, TPosted& step)
     if (!ds.Active())
         return;
     ds.Cancel();  // a row begun after the post was never stored
-    const auto place = std::find_if(ds.m_all.begin(), ds.m_all.end(),
-                                    [&](const auto& r) { return r.get() == step.row; });
+    const auto place =
+        std::find_if(ds.m_all.begin(), ds.m_all.end(), [&](const auto& r) { return r.get() == step.row; });
     if (place == ds.m_all.end())
         return;
     const auto shown = std::find(ds.m_view.begin(), ds.m_view.end(), step.row);

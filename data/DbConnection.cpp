@@ -91,8 +91,8 @@ EDatabaseError TDbConnection::Error(int rc, const QString& engineText) const
     if (why.isEmpty())
         return EDatabaseError(
             QStringLiteral("The book %1 cannot be written: %2. The change was not saved.").arg(Book(), engineText), rc);
-    return EDatabaseError(
-        QStringLiteral("The book %1 is read-only: %2. The change was not saved.").arg(Book(), why), rc);
+    return EDatabaseError(QStringLiteral("The book %1 is read-only: %2. The change was not saved.").arg(Book(), why),
+                          rc);
 }
 
 void TDbConnection::Open()
@@ -139,9 +139,9 @@ void TDbConnection::OpenFile(bool create)
                                      "file beside the book")
                           .arg(folder, folderRefusal);
     // One thread uses the connection, so the engine need not lock around every call.
-    const int flags = SQLITE_OPEN_NOMUTEX
-                      | (readOnlyWhy.isEmpty() ? SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0)
-                                               : SQLITE_OPEN_READONLY);
+    const int flags =
+        SQLITE_OPEN_NOMUTEX
+        | (readOnlyWhy.isEmpty() ? SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) : SQLITE_OPEN_READONLY);
     int rc = sqlite3_open_v2(path.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK)
         fail(db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc)), rc);
@@ -287,7 +287,8 @@ QString TDbConnection::EngineVersion()
 }
 
 TTransaction::TTransaction(TDbConnection& connection)
-    : m_connection(connection), m_level(connection.TransactionDepth()),
+    : m_connection(connection),
+      m_level(connection.TransactionDepth()),
       m_rollbackMark(connection.m_rollbackSteps.size())
 {
     if (m_level == 0)
@@ -336,7 +337,7 @@ void TTransaction::Rollback()
         TDbConnection& connection;
         size_t mark;
         ~TUndo() { connection.UndoTo(mark); }
-    } undo{m_connection, m_rollbackMark};
+    } undo {m_connection, m_rollbackMark};
     if (!m_connection.Connected())
         return;
     if (m_level == 0) {
@@ -344,6 +345,5 @@ void TTransaction::Rollback()
         if (!sqlite3_get_autocommit(m_connection.Handle()))
             m_connection.ExecuteDirect(QStringLiteral("ROLLBACK"));
     } else
-        m_connection.ExecuteDirect(
-            QStringLiteral("ROLLBACK TO zorp_%1; RELEASE zorp_%1").arg(m_level));
+        m_connection.ExecuteDirect(QStringLiteral("ROLLBACK TO zorp_%1; RELEASE zorp_%1").arg(m_level));
 }

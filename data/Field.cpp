@@ -58,8 +58,7 @@ QString FieldText::KeyText(const TValue& v)
 
 TField::TField(TDataSet* dataSet, const QString& name, TFieldType type, TFieldKind kind)
     : FieldName(name), DataType(type), FieldKind(kind), m_dataSet(dataSet)
-{
-}
+{ }
 
 int TField::Width() const
 {

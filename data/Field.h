@@ -41,11 +41,32 @@ public:
     TField(TDataSet* dataSet, const QString& name, TFieldType type, TFieldKind kind);
 
     // Declaring a field in one line: q.AddField("AMOUNT").Titled("Amount").Wide(12).Formats(...).
-    TField& Titled(const QString& label) { DisplayLabel = label; return *this; }
-    TField& Wide(int characters) { DisplayWidth = characters; return *this; }
-    TField& Formats(const QString& display, const QString& edit = {}) { DisplayFormat = display; EditFormat = edit; return *this; }
-    TField& Sized(int characters) { Size = characters; return *this; }
-    TField& Hidden() { Visible = false; return *this; }
+    TField& Titled(const QString& label)
+    {
+        DisplayLabel = label;
+        return *this;
+    }
+    TField& Wide(int characters)
+    {
+        DisplayWidth = characters;
+        return *this;
+    }
+    TField& Formats(const QString& display, const QString& edit = {})
+    {
+        DisplayFormat = display;
+        EditFormat = edit;
+        return *this;
+    }
+    TField& Sized(int characters)
+    {
+        Size = characters;
+        return *this;
+    }
+    TField& Hidden()
+    {
+        Visible = false;
+        return *this;
+    }
 
     TDataSet* DataSet() const { return m_dataSet; }
     int Index() const { return m_index; }

@@ -22,10 +22,10 @@ struct TKindColumns {
 
 const TKindColumns& ColumnsOf(TLineKind kind)
 {
-    static const TKindColumns income{"DAILY_SALES_ID", "SALES_ID", "income item", GetNextSalesID, UpdateDaySales,
-                                     UpdatePeriodSales};
-    static const TKindColumns expense{"DAILY_EXPENSE_ID", "EXPENSE_ID", "expense", GetNextExpenseID,
-                                      UpdateDayExpenses, UpdatePeriodExpenses};
+    static const TKindColumns income {"DAILY_SALES_ID", "SALES_ID",     "income item",
+                                      GetNextSalesID,   UpdateDaySales, UpdatePeriodSales};
+    static const TKindColumns expense {"DAILY_EXPENSE_ID", "EXPENSE_ID",      "expense",
+                                       GetNextExpenseID,   UpdateDayExpenses, UpdatePeriodExpenses};
     return kind == TLineKind::Income ? income : expense;
 }
 
@@ -49,12 +49,12 @@ void CheckDay(const TLineDay& day)
 TLineDay TLineDay::FromDayNumber(int day)
 {
     const QDate date = DayNumber::ToDate(day);
-    return TLineDay{date.year(), date.month(), day};
+    return TLineDay {date.year(), date.month(), day};
 }
 
 TLineDay TLineDay::FromDate(const QDate& date)
 {
-    return TLineDay{date.year(), date.month(), DayNumber::FromDate(date)};
+    return TLineDay {date.year(), date.month(), DayNumber::FromDate(date)};
 }
 
 void RollUpLineDay(TLineKind kind, const TLineDay& day)
@@ -65,16 +65,14 @@ void RollUpLineDay(TLineKind kind, const TLineDay& day)
     c.updatePeriod(day.YYYY, day.MM);
 }
 
-TLineStorage::TLineStorage(TLineKind kind, TDataSet& lines) : m_kind(kind), m_lines(lines)
-{
-}
+TLineStorage::TLineStorage(TLineKind kind, TDataSet& lines) : m_kind(kind), m_lines(lines) { }
 
 TLineStorage::~TLineStorage() = default;
 
 TLineDay TLineStorage::RowDay() const
 {
-    return TLineDay{int(m_lines.FieldByName("YYYY").AsInteger()), int(m_lines.FieldByName("MM").AsInteger()),
-                    int(m_lines.FieldByName("TRANSACTION_DATE").AsInteger())};
+    return TLineDay {int(m_lines.FieldByName("YYYY").AsInteger()), int(m_lines.FieldByName("MM").AsInteger()),
+                     int(m_lines.FieldByName("TRANSACTION_DATE").AsInteger())};
 }
 
 TLineDay TLineStorage::StoredDay() const
@@ -83,7 +81,7 @@ TLineDay TLineStorage::StoredDay() const
         const TField& f = m_lines.FieldByName(name);
         return int(f.ToInteger(f.OldValue()));
     };
-    return TLineDay{stored("YYYY"), stored("MM"), stored("TRANSACTION_DATE")};
+    return TLineDay {stored("YYYY"), stored("MM"), stored("TRANSACTION_DATE")};
 }
 
 void TLineStorage::BeforePost(const TLineDay& day, int itemId, bool taxable, TDayRecord dayRecord)
@@ -135,7 +133,7 @@ void TLineStorage::BeforePost(const TLineDay& day, int itemId, bool taxable, TDa
     month.SetAsInteger(day.MM);
     date.SetAsInteger(day.TRANSACTION_DATE);
     number.SetAsInteger(lineNumber);
-    m_plan = TPlan{day, movedFrom, lineNumber};
+    m_plan = TPlan {day, movedFrom, lineNumber};
 }
 
 void TLineStorage::AfterPost()

@@ -58,7 +58,6 @@ TParam& TParameters::ParamByName(const QString& name)
     return *p;
 }
 
-
 void TParameters::Bind(TStatement& statement) const
 {
     for (const TParam& p : m_params) {
@@ -88,8 +87,7 @@ TStatement& TStatementCore::Prepared()
 
 TCommand::TCommand(const QString& name, TDbConnection& connection, const QString& sql)
     : m_name(name), m_core(name, connection, sql)
-{
-}
+{ }
 
 int TCommand::Execute()
 {
@@ -140,8 +138,7 @@ TFieldType FieldTypeFromDeclaration(const QString& declared, int* size)
 
 TQuery::TQuery(const QString& name, TDbConnection& connection, const QString& sql, QObject* parent)
     : TDataSet(name, parent), m_core(name, connection, sql)
-{
-}
+{ }
 
 std::vector<TDataSet::TColumn> TQuery::DoPrepare()
 {
@@ -157,8 +154,7 @@ std::vector<TDataSet::TColumn> TQuery::DoPrepare()
     return columns;
 }
 
-void TQuery::DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vector<int>& fieldColumns,
-                     int slotCount)
+void TQuery::DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vector<int>& fieldColumns, int slotCount)
 {
     TStatement& statement = m_core.Prepared();
     TExecution run(statement);
@@ -287,8 +283,9 @@ void TQuery::DoInsert(TRecord& record)
     if (columns.isEmpty())
         ExecuteWrite(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table), values, &rowid);
     else
-        ExecuteWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, columns.join(", "), marks.join(", ")),
-                     values, &rowid);
+        ExecuteWrite(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, columns.join(", "), marks.join(", ")),
+            values, &rowid);
     if (AfterInsertRow)
         AfterInsertRow(*this);
 
@@ -323,7 +320,8 @@ void TQuery::DoUpdate(const TRecord& original, const TRecord& changed)
     std::optional<TTransaction> unit;
     if (!Connection().InTransaction())
         unit.emplace(Connection());
-    const int n = ExecuteWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(", "), where), values);
+    const int n =
+        ExecuteWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(", "), where), values);
     if (n == 0)
         throw EDatabaseError(QStringLiteral("The row to be changed is no longer in %1; it may have been changed or "
                                             "deleted elsewhere. Refresh the list and try again.")

@@ -17,7 +17,7 @@ class TDbConnection;
 
 class TParam {
 public:
-    explicit TParam(const QString& name) : m_name(name) {}
+    explicit TParam(const QString& name) : m_name(name) { }
     const QString& Name() const { return m_name; }
     const TValue& Value() const { return m_value; }
     bool IsNull() const { return m_value.IsNull(); }
@@ -38,7 +38,7 @@ private:
 
 class TParameters {
 public:
-    explicit TParameters(const QString& owner = {}) : m_owner(owner) {}
+    explicit TParameters(const QString& owner = {}) : m_owner(owner) { }
     // The parameters the SQL names, in order of first appearance.
     void ParseFrom(const QString& sql);
     TParam& ParamByName(const QString& name);

@@ -70,12 +70,11 @@ TBookSchema BrindlemarkSchema()
 
     sql << QStringLiteral("CREATE TABLE EXPENSE (%1, %2, %3, %4, %5, PRIMARY KEY (EXPENSE_ID))")
                .arg(Short("EXPENSE", "EXPENSE_ID", nn), Text("EXPENSE", "EXPENSE_DESCRIPTION", 50),
-                    Int("EXPENSE", "EXPENSE_TYPE_ID"), Text("EXPENSE", "TAXABLE", 1),
-                    MoneyColumn("EXPENSE", "AMOUNT"));
+                    Int("EXPENSE", "EXPENSE_TYPE_ID"), Text("EXPENSE", "TAXABLE", 1), MoneyColumn("EXPENSE", "AMOUNT"));
 
     sql << QStringLiteral("CREATE TABLE SALES (%1, %2, %3, %4, PRIMARY KEY (SALES_ID))")
-               .arg(Short("SALES", "SALES_ID", nn), Text("SALES", "SALES_DESCRIPTION", 50),
-                    Text("SALES", "TAXABLE", 1), MoneyColumn("SALES", "AMOUNT"));
+               .arg(Short("SALES", "SALES_ID", nn), Text("SALES", "SALES_DESCRIPTION", 50), Text("SALES", "TAXABLE", 1),
+                    MoneyColumn("SALES", "AMOUNT"));
 
     sql << QStringLiteral("CREATE TABLE PERIOD (%1, %2, %3, %4, %5, PRIMARY KEY (YYYY, MM))")
                .arg(Int("PERIOD", "PROFILE_ID"), Short("PERIOD", "YYYY", nn), Month("PERIOD"),
@@ -118,7 +117,8 @@ TBookSchema BrindlemarkSchema()
 
     // The counters hold the last id handed out; every expense belongs to type 1.
     QStringList rows;
-    rows << QStringLiteral("INSERT INTO EXPENSE_TYPE (EXPENSE_TYPE_ID, EXPENSE_TYPE_DESCRIPTION) VALUES (1, 'GENERAL')");
+    rows << QStringLiteral(
+        "INSERT INTO EXPENSE_TYPE (EXPENSE_TYPE_ID, EXPENSE_TYPE_DESCRIPTION) VALUES (1, 'GENERAL')");
     rows << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('EXPENSE_TYPE_ID', '1')");
     rows << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('EXPENSE_ID', '0')");
     rows << QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) VALUES ('SALES_ID', '0')");

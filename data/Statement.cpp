@@ -49,8 +49,7 @@ TStatement::~TStatement()
 
 TStatement::TStatement(TStatement&& other) noexcept
     : m_connection(other.m_connection), m_stmt(std::exchange(other.m_stmt, nullptr))
-{
-}
+{ }
 
 TStatement& TStatement::operator=(TStatement&& other) noexcept
 {

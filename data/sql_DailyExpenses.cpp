@@ -9,17 +9,18 @@
 TdmDailyExpenses* dmDailyExpenses = nullptr;
 
 namespace {
-const QString Range = QStringLiteral(
-    "TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END");
+const QString Range =
+    QStringLiteral("TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END");
 }  // namespace
 
 TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
     : TDataModule(QStringLiteral("dmDailyExpenses"), connection, parent)
 {
-    qryGetDailyExpenses = NewQuery(QStringLiteral("qryGetDailyExpenses"),
-                                   QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, EXPENSE_ID, "
-                                                  "EXPENSE_AMOUNT, TAXABLE, REFERENCE, NOTE FROM DAILY_EXPENSE "
-                                                  "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE"));
+    qryGetDailyExpenses =
+        NewQuery(QStringLiteral("qryGetDailyExpenses"),
+                 QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, EXPENSE_ID, "
+                                "EXPENSE_AMOUNT, TAXABLE, REFERENCE, NOTE FROM DAILY_EXPENSE "
+                                "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE"));
     {
         TQuery& q = *qryGetDailyExpenses;
         q.AddField("YYYY", TFieldType::Smallint).Hidden();
@@ -29,7 +30,10 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
         q.AddField("DAILY_EXPENSE_ID", TFieldType::Smallint).Hidden();
         q.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
         q.AddCalculatedField("ExpenseDescription", TFieldType::String, 30).Titled("Expense").Wide(26);
-        q.AddField("EXPENSE_AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+        q.AddField("EXPENSE_AMOUNT", TFieldType::Money)
+            .Titled("Amount")
+            .Wide(12)
+            .Formats(Masks::Money, Masks::MoneyEdit);
         q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Wide(5).Sized(50);
         q.AddField("REFERENCE", TFieldType::String).Titled("Reference").Sized(20);
         q.AddField("NOTE", TFieldType::Memo).Hidden();
@@ -55,8 +59,15 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
         q.AddCalculatedField("DisplayDate", TFieldType::Date).Titled("Date");
         q.AddField("DAILY_EXPENSE_ID", TFieldType::Smallint).Hidden();
         q.AddField("EXPENSE_ID", TFieldType::Smallint).Hidden();
-        q.AddLookupField("ExpenseDescription", TFieldType::String, qryGetExpensesDescription, "EXPENSE_ID", "EXPENSE_ID", "EXPENSE_DESCRIPTION").Titled("Expense").Wide(26).Sized(30);
-        q.AddField("EXPENSE_AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
+        q.AddLookupField("ExpenseDescription", TFieldType::String, qryGetExpensesDescription, "EXPENSE_ID",
+                         "EXPENSE_ID", "EXPENSE_DESCRIPTION")
+            .Titled("Expense")
+            .Wide(26)
+            .Sized(30);
+        q.AddField("EXPENSE_AMOUNT", TFieldType::Money)
+            .Titled("Amount")
+            .Wide(12)
+            .Formats(Masks::Money, Masks::MoneyEdit);
         q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(50);
         q.AddField("REFERENCE", TFieldType::String).Sized(20).Hidden();
         q.AddField("NOTE", TFieldType::Memo).Hidden();
@@ -71,9 +82,10 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
                                 "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE "
                                 "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE)"));
     qryGetTotalExpenses->AddField("SUM_EXPENSE", TFieldType::Money);
-    qryGetTotalExpensesForPeriod = NewQuery(
-        QStringLiteral("qryGetTotalExpensesForPeriod"),
-        QStringLiteral("SELECT SUM(EXPENSE_AMOUNT) AS SUM_EXPENSE FROM DAILY_EXPENSE WHERE YYYY = :iYYYY AND MM = :iMM"));
+    qryGetTotalExpensesForPeriod =
+        NewQuery(QStringLiteral("qryGetTotalExpensesForPeriod"),
+                 QStringLiteral(
+                     "SELECT SUM(EXPENSE_AMOUNT) AS SUM_EXPENSE FROM DAILY_EXPENSE WHERE YYYY = :iYYYY AND MM = :iMM"));
     qryGetTotalExpensesForPeriod->AddField("SUM_EXPENSE", TFieldType::Money);
     qryGetMaxDailyExpenseID =
         NewQuery(QStringLiteral("qryGetMaxDailyExpenseID"),
@@ -83,10 +95,11 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
 
     qryGetExpensesForPeriod = NewQuery(
         QStringLiteral("qryGetExpensesForPeriod"),
-        QStringLiteral("SELECT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION, DEXP.TRANSACTION_DATE, DEXP.REFERENCE,"
-                       "DEXP.NOTE, SUM(DEXP.EXPENSE_AMOUNT) AS SUM_EXPENSE_AMOUNT FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
-                       "WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) "
-                       "GROUP BY DEXP.EXPENSE_ID, EXPENSE_DESCRIPTION, TRANSACTION_DATE, DEXP.REFERENCE, DEXP.NOTE")
+        QStringLiteral(
+            "SELECT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION, DEXP.TRANSACTION_DATE, DEXP.REFERENCE,"
+            "DEXP.NOTE, SUM(DEXP.EXPENSE_AMOUNT) AS SUM_EXPENSE_AMOUNT FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
+            "WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) "
+            "GROUP BY DEXP.EXPENSE_ID, EXPENSE_DESCRIPTION, TRANSACTION_DATE, DEXP.REFERENCE, DEXP.NOTE")
             .arg(Range));
     {
         TQuery& q = *qryGetExpensesForPeriod;
@@ -111,20 +124,22 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
                                 "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE) ORDER BY TRANSACTION_DATE")
                      .arg(Range));
     qryGetDistinctDatesForExpenses->AddField("TRANSACTION_DATE", TFieldType::Integer);
-    qryGetSumExpensesByDateRange = NewQuery(
-        QStringLiteral("qryGetSumExpensesByDateRange"),
-        QStringLiteral("SELECT DEXP.TRANSACTION_DATE, SUM(DEXP.EXPENSE_AMOUNT) AS SUM_EXPENSE_AMOUNT FROM DAILY_EXPENSE "
-                       "DEXP, EXPENSE EXP WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 "
-                       "AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) GROUP BY TRANSACTION_DATE")
-            .arg(Range));
+    qryGetSumExpensesByDateRange =
+        NewQuery(QStringLiteral("qryGetSumExpensesByDateRange"),
+                 QStringLiteral(
+                     "SELECT DEXP.TRANSACTION_DATE, SUM(DEXP.EXPENSE_AMOUNT) AS SUM_EXPENSE_AMOUNT FROM DAILY_EXPENSE "
+                     "DEXP, EXPENSE EXP WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 "
+                     "AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) GROUP BY TRANSACTION_DATE")
+                     .arg(Range));
     qryGetSumExpensesByDateRange->AddField("TRANSACTION_DATE", TFieldType::Integer);
     qryGetSumExpensesByDateRange->AddField("SUM_EXPENSE_AMOUNT", TFieldType::Money);
     qryGetExpensesForExport = NewQuery(
         QStringLiteral("qryGetExpensesForExport"),
-        QStringLiteral("SELECT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION, DEXP.TRANSACTION_DATE, DEXP.REFERENCE,"
-                       "DEXP.NOTE, DEXP.EXPENSE_AMOUNT, DEXP.TAXABLE FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
-                       "WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) "
-                       "ORDER BY TRANSACTION_DATE, EXPENSE_DESCRIPTION")
+        QStringLiteral(
+            "SELECT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION, DEXP.TRANSACTION_DATE, DEXP.REFERENCE,"
+            "DEXP.NOTE, DEXP.EXPENSE_AMOUNT, DEXP.TAXABLE FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
+            "WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) "
+            "ORDER BY TRANSACTION_DATE, EXPENSE_DESCRIPTION")
             .arg(Range));
     {
         TQuery& q = *qryGetExpensesForExport;

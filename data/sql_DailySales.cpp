@@ -9,8 +9,8 @@
 TdmDailySales* dmDailySales = nullptr;
 
 namespace {
-const QString Range = QStringLiteral(
-    "TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END");
+const QString Range =
+    QStringLiteral("TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END");
 }
 
 TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
@@ -54,7 +54,11 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
         q.AddField("TRANSACTION_DATE", TFieldType::Integer).Hidden();
         q.AddField("DAILY_SALES_ID", TFieldType::Smallint).Hidden();
         q.AddField("SALES_ID", TFieldType::Smallint).Hidden();
-        q.AddLookupField("SalesDescription", TFieldType::String, qrySalesDescription, "SALES_ID", "SALES_ID", "SALES_DESCRIPTION").Titled("Income").Wide(26).Sized(60);
+        q.AddLookupField("SalesDescription", TFieldType::String, qrySalesDescription, "SALES_ID", "SALES_ID",
+                         "SALES_DESCRIPTION")
+            .Titled("Income")
+            .Wide(26)
+            .Sized(60);
         q.AddField("SALES_AMOUNT", TFieldType::Money).Titled("Amount").Wide(12).Formats(Masks::Money, Masks::MoneyEdit);
         q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Wide(1).Sized(50);
         q.AddField("NOTE", TFieldType::Memo).Hidden();
@@ -63,14 +67,15 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
     }
     dsGetTransactionSales = NewDataSource(QStringLiteral("dsGetTransactionSales"), qryGetTransactionSales);
 
-    qryGetTotalSales = NewQuery(QStringLiteral("qryGetTotalSales"),
-                                QStringLiteral("SELECT SUM(SALES_AMOUNT) AS SUM_SALES FROM DAILY_SALES "
-                                               "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE "
-                                               "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE)"));
+    qryGetTotalSales =
+        NewQuery(QStringLiteral("qryGetTotalSales"),
+                 QStringLiteral("SELECT SUM(SALES_AMOUNT) AS SUM_SALES FROM DAILY_SALES "
+                                "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE "
+                                "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE)"));
     qryGetTotalSales->AddField("SUM_SALES", TFieldType::Money);
-    qryGetTotalSalesForPeriod =
-        NewQuery(QStringLiteral("qryGetTotalSalesForPeriod"),
-                 QStringLiteral("SELECT SUM(SALES_AMOUNT) AS SUM_SALES FROM DAILY_SALES WHERE YYYY = :iYYYY AND MM = :iMM"));
+    qryGetTotalSalesForPeriod = NewQuery(
+        QStringLiteral("qryGetTotalSalesForPeriod"),
+        QStringLiteral("SELECT SUM(SALES_AMOUNT) AS SUM_SALES FROM DAILY_SALES WHERE YYYY = :iYYYY AND MM = :iMM"));
     qryGetTotalSalesForPeriod->AddField("SUM_SALES", TFieldType::Money);
     qryGetMaxDailySalesID =
         NewQuery(QStringLiteral("qryGetMaxDailySalesID"),
@@ -78,11 +83,10 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
                                 "WHERE YYYY = :iYYYY AND MM = :iMM AND TRANSACTION_DATE = :iTRANSACTION_DATE"));
     qryGetMaxDailySalesID->AddField("MAX_DAILY_SALES_ID", TFieldType::Integer);
 
-    qryGetDistinctSalesForPeriod =
-        NewQuery(QStringLiteral("qryGetDistinctSalesForPeriod"),
-                 QStringLiteral("SELECT DISTINCT SALES_ID FROM DAILY_SALES WHERE %1 "
-                                "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE)")
-                     .arg(Range));
+    qryGetDistinctSalesForPeriod = NewQuery(QStringLiteral("qryGetDistinctSalesForPeriod"),
+                                            QStringLiteral("SELECT DISTINCT SALES_ID FROM DAILY_SALES WHERE %1 "
+                                                           "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE)")
+                                                .arg(Range));
     qryGetDistinctSalesForPeriod->AddField("SALES_ID", TFieldType::Smallint);
     qryGetSalesForPeriod = NewQuery(
         QStringLiteral("qryGetSalesForPeriod"),

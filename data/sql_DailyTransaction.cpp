@@ -39,8 +39,8 @@ TdmDailyTransaction::TdmDailyTransaction(TDbConnection& connection, QObject* par
     };
     dsGetDailyTransaction = NewDataSource(QStringLiteral("dsGetDailyTransaction"), qryGetDailyTransaction);
 
-    qryGetNextSalesID =
-        NewQuery(QStringLiteral("qryGetNextSalesID"), QStringLiteral("SELECT LAST_SALES_ID FROM DAILY_TRANSACTION") + DayKey);
+    qryGetNextSalesID = NewQuery(QStringLiteral("qryGetNextSalesID"),
+                                 QStringLiteral("SELECT LAST_SALES_ID FROM DAILY_TRANSACTION") + DayKey);
     qrySetNextSalesID =
         NewCommand(QStringLiteral("qrySetNextSalesID"),
                    QStringLiteral("UPDATE DAILY_TRANSACTION SET LAST_SALES_ID = :iLAST_SALES_ID") + DayKey);
@@ -53,9 +53,9 @@ TdmDailyTransaction::TdmDailyTransaction(TDbConnection& connection, QObject* par
                                 QStringLiteral("UPDATE DAILY_TRANSACTION SET TAKINGS = :iTAKINGS") + DayKey);
     qryUpdateExpenses = NewCommand(QStringLiteral("qryUpdateExpenses"),
                                    QStringLiteral("UPDATE DAILY_TRANSACTION SET EXPENSES = :iEXPENSES") + DayKey);
-    qryGetDailyTransactionRecord =
-        NewQuery(QStringLiteral("qryGetDailyTransactionRecord"),
-                 QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION") + DayKey);
+    qryGetDailyTransactionRecord = NewQuery(
+        QStringLiteral("qryGetDailyTransactionRecord"),
+        QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION") + DayKey);
     qryInsertDailyTransactionRecord = NewCommand(
         QStringLiteral("qryInsertDailyTransactionRecord"),
         QStringLiteral("INSERT INTO DAILY_TRANSACTION (PROFILE_ID, YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES, "
@@ -63,9 +63,10 @@ TdmDailyTransaction::TdmDailyTransaction(TDbConnection& connection, QObject* par
                        ":iTAKINGS, :iEXPENSES, :iLAST_EXPENSE_ID, :iLAST_SALES_ID)"));
     qryGetDailyExpensesByDateRange = NewQuery(
         QStringLiteral("qryGetDailyExpensesByDateRange"),
-        QStringLiteral("SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION "
-                       "WHERE TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END "
-                       "ORDER BY TRANSACTION_DATE"));
+        QStringLiteral(
+            "SELECT YYYY, MM, TRANSACTION_DATE, TAKINGS, EXPENSES FROM DAILY_TRANSACTION "
+            "WHERE TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND TRANSACTION_DATE <= :iTRANSACTION_DATE_END "
+            "ORDER BY TRANSACTION_DATE"));
     dmDailyTransaction = this;
 }
 

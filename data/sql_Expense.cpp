@@ -24,8 +24,9 @@ TdmExpense::TdmExpense(TDbConnection& connection, QObject* parent)
     qryGetExpenseDescription =
         NewQuery(QStringLiteral("qryGetExpenseDescription"),
                  QStringLiteral("SELECT EXPENSE_DESCRIPTION FROM EXPENSE WHERE EXPENSE_ID = :iEXPENSE_ID"));
-    qryGetExpenseDefaults = NewQuery(QStringLiteral("qryGetExpenseDefaults"),
-                                     QStringLiteral("SELECT AMOUNT, TAXABLE FROM EXPENSE WHERE EXPENSE_ID = :iEXPENSE_ID"));
+    qryGetExpenseDefaults =
+        NewQuery(QStringLiteral("qryGetExpenseDefaults"),
+                 QStringLiteral("SELECT AMOUNT, TAXABLE FROM EXPENSE WHERE EXPENSE_ID = :iEXPENSE_ID"));
     qryGetExpenseDefaults->AddField("AMOUNT", TFieldType::Money);
     qryGetExpenseDefaults->AddField("TAXABLE", TFieldType::String).Sized(1);
     dmExpense = this;

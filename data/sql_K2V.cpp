@@ -11,11 +11,9 @@ TdmK2V* dmK2V = nullptr;
 namespace {
 // Fixed for every book this program keeps.
 const QString DatabasePassword = QStringLiteral("$q4u8a5z$");
-}
+}  // namespace
 
-TdmK2V::TdmK2V(QObject* parent) : TdmK2V(ProgramFolder(), parent)
-{
-}
+TdmK2V::TdmK2V(QObject* parent) : TdmK2V(ProgramFolder(), parent) { }
 
 TdmK2V::TdmK2V(const QString& programFolder, QObject* parent) : QObject(parent)
 {

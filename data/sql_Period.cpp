@@ -29,14 +29,15 @@ TdmPeriod::TdmPeriod(TDbConnection& connection, QObject* parent)
     qryGetLatestPeriod = NewQuery(QStringLiteral("qryGetLatestPeriod"),
                                   QStringLiteral("SELECT YYYY, MM FROM PERIOD "
                                                  "WHERE YYYY*100+MM = (SELECT MAX(YYYY*100+MM) FROM PERIOD)"));
-    qrySetPeriod_Sales = NewCommand(QStringLiteral("qrySetPeriod_Sales"),
-                                    QStringLiteral("UPDATE PERIOD SET SALES = :iSALES WHERE YYYY = :iYYYY AND MM = :iMM"));
+    qrySetPeriod_Sales =
+        NewCommand(QStringLiteral("qrySetPeriod_Sales"),
+                   QStringLiteral("UPDATE PERIOD SET SALES = :iSALES WHERE YYYY = :iYYYY AND MM = :iMM"));
     qrySetPeriod_Expenses =
         NewCommand(QStringLiteral("qrySetPeriod_Expenses"),
                    QStringLiteral("UPDATE PERIOD SET EXPENSES = :iEXPENSES WHERE YYYY = :iYYYY AND MM = :iMM"));
-    qryGetPeriodRecord = NewQuery(QStringLiteral("qryGetPeriodRecord"),
-                                  QStringLiteral("SELECT YYYY, MM, SALES, EXPENSES FROM PERIOD "
-                                                 "WHERE YYYY = :iYYYY AND MM = :iMM"));
+    qryGetPeriodRecord =
+        NewQuery(QStringLiteral("qryGetPeriodRecord"), QStringLiteral("SELECT YYYY, MM, SALES, EXPENSES FROM PERIOD "
+                                                                      "WHERE YYYY = :iYYYY AND MM = :iMM"));
     QryInsertPeriodRecord = NewCommand(QStringLiteral("QryInsertPeriodRecord"),
                                        QStringLiteral("INSERT INTO PERIOD (PROFILE_ID, YYYY, MM, SALES, EXPENSES) "
                                                       "VALUES (:iPROFILE_ID, :iYYYY, :iMM, :iSALES, :iEXPENSES)"));

@@ -5,9 +5,9 @@ TdmResource* dmResource = nullptr;
 TdmResource::TdmResource(TDbConnection& connection, QObject* parent)
     : TDataModule(QStringLiteral("dmResource"), connection, parent)
 {
-    qryGetResource = NewQuery(QStringLiteral("qryGetResource"),
-                              QStringLiteral("SELECT RESOURCE_NAME, RESOURCE_VALUE FROM RESOURCE "
-                                             "WHERE RESOURCE_NAME = :iRESOURCE_NAME"));
+    qryGetResource =
+        NewQuery(QStringLiteral("qryGetResource"), QStringLiteral("SELECT RESOURCE_NAME, RESOURCE_VALUE FROM RESOURCE "
+                                                                  "WHERE RESOURCE_NAME = :iRESOURCE_NAME"));
     qryInsertResource = NewCommand(QStringLiteral("qryInsertResource"),
                                    QStringLiteral("INSERT INTO RESOURCE (RESOURCE_NAME, RESOURCE_VALUE) "
                                                   "VALUES (:iRESOURCE_NAME, :iRESOURCE_VALUE)"));

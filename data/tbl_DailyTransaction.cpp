@@ -52,8 +52,8 @@ int NextLineNumber(TQuery& counterQuery, const QString& counterField, int (*high
 
 int GetNextSalesID(int year, int month, int day)
 {
-    return NextLineNumber(*dmDailyTransaction->qryGetNextSalesID, QStringLiteral("LAST_SALES_ID"),
-                          GetMaxDailySalesID, SetNextSalesID, QStringLiteral("income"), year, month, day);
+    return NextLineNumber(*dmDailyTransaction->qryGetNextSalesID, QStringLiteral("LAST_SALES_ID"), GetMaxDailySalesID,
+                          SetNextSalesID, QStringLiteral("income"), year, month, day);
 }
 
 void SetNextSalesID(int year, int month, int day, int lastSalesId)
@@ -112,8 +112,8 @@ bool DailyTransactionExists(int year, int month, int day)
     return !q.Eof();
 }
 
-void InsertDailyTransactionRecord(int profileId, int year, int month, const QDate& day, Money takings,
-                                  Money expenses, int lastExpenseId, int lastSalesId)
+void InsertDailyTransactionRecord(int profileId, int year, int month, const QDate& day, Money takings, Money expenses,
+                                  int lastExpenseId, int lastSalesId)
 {
     TCommand& c = *dmDailyTransaction->qryInsertDailyTransactionRecord;
     dmDailyTransaction->Connection().RequireTransaction("InsertDailyTransactionRecord");

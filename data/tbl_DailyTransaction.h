@@ -21,8 +21,8 @@ void UpdateDayExpenses(int year, int month, int day);
 // Both of them.
 void UpdateDayTotals(int year, int month, int day);
 bool DailyTransactionExists(int year, int month, int day);
-void InsertDailyTransactionRecord(int profileId, int year, int month, const QDate& day, Money takings,
-                                  Money expenses, int lastExpenseId, int lastSalesId);
+void InsertDailyTransactionRecord(int profileId, int year, int month, const QDate& day, Money takings, Money expenses,
+                                  int lastExpenseId, int lastSalesId);
 // The month's period and then the day's record exist afterwards; a missing day record is
 // created with profile 1, zero counters and both totals the sums of the lines the day
 // already holds (a day record deleted under its lines and made again starts from them).

@@ -63,7 +63,7 @@ void CheckAmountText(const TField& f, const QString& text)
 
 // ---------------------------------------------------------------- TDBGridModel
 
-TDBGridModel::TDBGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+TDBGridModel::TDBGridModel(QObject* parent) : QAbstractTableModel(parent) { }
 
 void TDBGridModel::SetDataSource(TDataSource* source)
 {
@@ -320,8 +320,8 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
 {
     TDataSet* ds = m_model->DataSet();
     // The down-arrow on the last row tries to move beyond it, which marks end of data.
-    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && ds && ds->Active()
-        && !ds->IsEditing() && ds->CurrentIndex() == ds->RecordCount() - 1) {
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && ds && ds->Active() && !ds->IsEditing()
+        && ds->CurrentIndex() == ds->RecordCount() - 1) {
         ds->Next();
         event->accept();
         return;
@@ -379,14 +379,23 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent)
         layout->addWidget(b);
         m_buttons[i] = b;
     }
-    connect(m_buttons[nbFirst], &QToolButton::clicked, this, Guarded([this] { if (DataSet()) DataSet()->First(); }));
-    connect(m_buttons[nbPrior], &QToolButton::clicked, this, Guarded([this] { if (DataSet()) DataSet()->Prior(); }));
-    connect(m_buttons[nbNext], &QToolButton::clicked, this, Guarded([this] { if (DataSet()) DataSet()->Next(); }));
+    connect(m_buttons[nbFirst], &QToolButton::clicked, this, Guarded([this] {
+                if (DataSet())
+                    DataSet()->First();
+            }));
+    connect(m_buttons[nbPrior], &QToolButton::clicked, this, Guarded([this] {
+                if (DataSet())
+                    DataSet()->Prior();
+            }));
+    connect(m_buttons[nbNext], &QToolButton::clicked, this, Guarded([this] {
+                if (DataSet())
+                    DataSet()->Next();
+            }));
     // Last lands on the last row as a click on it would, so Edit and Delete work on it.
     connect(m_buttons[nbLast], &QToolButton::clicked, this, Guarded([this] {
-        if (TDataSet* ds = DataSet(); ds && ds->RecordCount() > 0)
-            ds->MoveTo(ds->RecordCount() - 1);
-    }));
+                if (TDataSet* ds = DataSet(); ds && ds->RecordCount() > 0)
+                    ds->MoveTo(ds->RecordCount() - 1);
+            }));
     UpdateButtons();
 }
 
@@ -454,8 +463,7 @@ bool TDBNavigator::ConfirmDelete()
 
 TFieldLink::TFieldLink(QObject* owner, std::function<void()> show, std::function<void(TField&)> write)
     : QObject(owner), m_show(std::move(show)), m_write(std::move(write))
-{
-}
+{ }
 
 TFieldLink::~TFieldLink()
 {
@@ -543,11 +551,12 @@ void TFieldLink::Show()
 
 TDBEdit::TDBEdit(QWidget* parent)
     : QLineEdit(parent),
-      m_link(this, [this] { ShowField(); },
-             [this](TField& f) {
-                 CheckAmountText(f, text());
-                 f.SetAsString(text());
-             })
+      m_link(
+          this, [this] { ShowField(); },
+          [this](TField& f) {
+              CheckAmountText(f, text());
+              f.SetAsString(text());
+          })
 {
     connect(this, &QLineEdit::textEdited, this, [this] { m_link.Modified = true; });
 }
@@ -575,11 +584,12 @@ void TDBEdit::ShowField()
 
 TDBMemo::TDBMemo(QWidget* parent)
     : QPlainTextEdit(parent),
-      m_link(this, [this] { ShowField(); },
-             [this](TField& f) {
-                 const QString text = toPlainText();
-                 f.SetValue(text.isEmpty() ? TValue() : TValue(text));
-             })
+      m_link(
+          this, [this] { ShowField(); },
+          [this](TField& f) {
+              const QString text = toPlainText();
+              f.SetValue(text.isEmpty() ? TValue() : TValue(text));
+          })
 {
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_showing)

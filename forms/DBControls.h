@@ -69,7 +69,7 @@ private:
     bool m_sizePending = false;
     bool m_sizing = false;     // while the grid sets widths itself
     bool m_userSized = false;  // the user set a column's width
-    int m_sizedColumns = -1;  // columns are sized again only when the set of columns changes
+    int m_sizedColumns = -1;   // columns are sized again only when the set of columns changes
 };
 
 // First, prior, next and last, with hints; plus the navigator actions the screens run.

@@ -85,8 +85,8 @@ QString QtNameFilter(const QString& filter)
 std::unique_ptr<QMessageBox> NewMessageBox(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons,
                                            QWidget* parent)
 {
-    auto box = std::make_unique<QMessageBox>(IconOf(type), MessageDlgCaption(type), text, QMessageBox::NoButton,
-                                             parent);
+    auto box =
+        std::make_unique<QMessageBox>(IconOf(type), MessageDlgCaption(type), text, QMessageBox::NoButton, parent);
     // Database and file messages may hold '<' and must show as written.
     box->setTextFormat(Qt::PlainText);
     QPushButton* ok = box->addButton(QMessageBox::Ok);
@@ -99,8 +99,8 @@ std::unique_ptr<QMessageBox> NewMessageBox(const QString& text, TMsgDlgType type
     // box sizes itself from its layout, so the width goes in there.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
         const int width = MinimumMessageBoxWidth(*box);
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0,
-                      1, grid->columnCount());
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     }
     return box;
 }
@@ -153,9 +153,8 @@ QString WithDefaultSuffix(const QString& path, const QString& suffix)
     return path + '.' + suffix;
 }
 
-QString TStandardDialogs::SaveFileName(QWidget* parent, const QString& caption,
-                                       const QString& proposedName, const QString& filter,
-                                       const QString& defaultExt)
+QString TStandardDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& proposedName,
+                                       const QString& filter, const QString& defaultExt)
 {
     const TSaveDialogSetup setup = SaveDialogSetup(caption, proposedName, filter, defaultExt);
     QFileDialog dialog(parent ? parent : ActiveWindow());

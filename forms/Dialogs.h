@@ -32,9 +32,8 @@ public:
     // "|Description|pattern" pairs and ';' between patterns of one pair; defaultExt ("xls")
     // is added to a name typed without an extension. Returns the full path, or an empty
     // text when the user cancelled.
-    virtual QString SaveFileName(QWidget* parent, const QString& caption,
-                                 const QString& proposedName, const QString& filter,
-                                 const QString& defaultExt) = 0;
+    virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& proposedName,
+                                 const QString& filter, const QString& defaultExt) = 0;
 
     // Lets the user pick and set up a printer; false when he cancelled.
     virtual bool ChoosePrinter(QPrinter& printer, QWidget* parent) = 0;
@@ -50,8 +49,7 @@ std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs);
 // Installs dialogs for the lifetime of the guard and puts the previous ones back after.
 class TDialogsGuard {
 public:
-    explicit TDialogsGuard(std::unique_ptr<TDialogs> dialogs)
-        : m_previous(SetDialogs(std::move(dialogs))) {}
+    explicit TDialogsGuard(std::unique_ptr<TDialogs> dialogs) : m_previous(SetDialogs(std::move(dialogs))) { }
     ~TDialogsGuard() { SetDialogs(std::move(m_previous)); }
     TDialogsGuard(const TDialogsGuard&) = delete;
     TDialogsGuard& operator=(const TDialogsGuard&) = delete;
@@ -64,8 +62,8 @@ private:
 class TStandardDialogs : public TDialogs {
 public:
     int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
-    QString SaveFileName(QWidget* parent, const QString& caption, const QString& proposedName,
-                         const QString& filter, const QString& defaultExt) override;
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& proposedName, const QString& filter,
+                         const QString& defaultExt) override;
     bool ChoosePrinter(QPrinter& printer, QWidget* parent) override;
 };
 

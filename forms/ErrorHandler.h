@@ -18,8 +18,7 @@ void ShowException(std::exception_ptr error);
 QString ExceptionMessage(std::exception_ptr error);
 
 // Runs one user action; an error stops it and is shown.
-template <class F>
-void Guard(F&& action) noexcept
+template <class F> void Guard(F&& action) noexcept
 {
     try {
         std::forward<F>(action)();
@@ -30,8 +29,7 @@ void Guard(F&& action) noexcept
 
 // A handler for connect() that runs through Guard. It takes the signal's arguments when
 // it can, and none otherwise (a clicked(bool) into a handler without arguments).
-template <class F>
-auto Guarded(F handler)
+template <class F> auto Guarded(F handler)
 {
     return [handler = std::move(handler)](auto&&... args) {
         Guard([&] {

@@ -31,8 +31,7 @@ QString InlineHtml(const QString& text)
         const auto m = it.next();
         html += text.mid(done, m.capturedStart() - done).toHtmlEscaped();
         const QString shown = m.capturedLength(2) ? m.captured(2) : m.captured(1);
-        html += QStringLiteral("<a href=\"%1\">%2</a>")
-                    .arg(TopicHref(m.captured(1)), shown.trimmed().toHtmlEscaped());
+        html += QStringLiteral("<a href=\"%1\">%2</a>").arg(TopicHref(m.captured(1)), shown.trimmed().toHtmlEscaped());
         done = m.capturedEnd();
     }
     html += text.mid(done).toHtmlEscaped();
@@ -41,7 +40,7 @@ QString InlineHtml(const QString& text)
 
 class TParser {
 public:
-    explicit TParser(const QString& fileName) : m_fileName(fileName) {}
+    explicit TParser(const QString& fileName) : m_fileName(fileName) { }
 
     THelpFile Parse(const QString& text)
     {
@@ -125,7 +124,7 @@ private:
             if (m_file.Find(value))
                 Fail(QStringLiteral("topic \"%1\" is defined twice").arg(value));
             EndTopic();
-            m_file.Topics.append(THelpTopic{value, value, QString()});
+            m_file.Topics.append(THelpTopic {value, value, QString()});
             m_topic = &m_file.Topics.last();
             m_hasText = false;
         } else if (name == QStringLiteral("title")) {

@@ -31,9 +31,9 @@ class EHelpError : public EZorpError {
 };
 
 struct THelpTopic {
-    QString Id;     // jump identifier as written in the file
+    QString Id;  // jump identifier as written in the file
     QString Title;
-    QString Html;   // the body, ready for a rich-text view; links are "topic:<identifier>"
+    QString Html;  // the body, ready for a rich-text view; links are "topic:<identifier>"
 };
 
 class THelpFile {

@@ -50,7 +50,8 @@ TfrmHelpViewer::TfrmHelpViewer(QWidget* parent) : QDialog(parent)
     layout->addWidget(splitter, 1);
     layout->addWidget(buttons);
 
-    connect(m_browser, &QTextBrowser::anchorClicked, this, Guarded([this](const QUrl& url) { browserAnchorClicked(url); }));
+    connect(m_browser, &QTextBrowser::anchorClicked, this,
+            Guarded([this](const QUrl& url) { browserAnchorClicked(url); }));
     connect(m_contents, &QListWidget::currentRowChanged, this,
             Guarded([this](int row) { lstContentsCurrentRowChanged(row); }));
     resize(640, 480);

@@ -58,8 +58,8 @@ TfrmBaseDBGrid::TfrmBaseDBGrid(QWidget* parent) : QDialog(parent)
     toolButton(pnlAdd, btnAdd, "pnlAdd", "btnAdd", "&Add", "Add Record", QStyle::SP_FileIcon, 52);
     toolButton(pnlEdit, btnEdit, "pnlEdit", "btnEdit", "&Edit", "Edit Record", QStyle::SP_FileDialogDetailedView, 52);
     toolButton(pnlDelete, btnDelete, "pnlDelete", "btnDelete", "&Delete", "Delete Record", QStyle::SP_TrashIcon, 52);
-    toolButton(pnlRefresh, btnRefresh, "pnlRefresh", "btnRefresh", "&Refresh", "Refresh Data",
-               QStyle::SP_BrowserReload, 52);
+    toolButton(pnlRefresh, btnRefresh, "pnlRefresh", "btnRefresh", "&Refresh", "Refresh Data", QStyle::SP_BrowserReload,
+               52);
     bar->addStretch(1);
     Panel1 = NewPanel(pnlButtons, "Panel1");
     Panel1->setFixedWidth(300);
@@ -265,8 +265,8 @@ void TfrmBaseDBGrid::keyPressEvent(QKeyEvent* event)
     // entry field it presses OK, the default button.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
         auto* button = qobject_cast<QAbstractButton*>(focusWidget());
-        if (button && (qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button))
-            && button->isEnabled() && button->window() == this) {
+        if (button && (qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button)) && button->isEnabled()
+            && button->window() == this) {
             event->accept();
             button->click();
             return;

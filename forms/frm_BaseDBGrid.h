@@ -79,23 +79,23 @@ protected:
     virtual void FormCreate();
 
     // The hooks, in slot order.
-    virtual void BeforeSave() {}
-    virtual void AfterSave() {}
-    virtual void AfterDelete() {}
-    virtual void BeforeOpen() {}
+    virtual void BeforeSave() { }
+    virtual void AfterSave() { }
+    virtual void AfterDelete() { }
+    virtual void BeforeOpen() { }
     virtual void RecordChanged() { UpdateEditDeleteButtons(); }
-    virtual void BeforeAdd() {}
+    virtual void BeforeAdd() { }
     virtual bool PositionAtEnd() { return false; }
     virtual bool ValidateRecord() { return true; }
     virtual void RefreshData();
-    virtual void BeforeRefresh() {}
-    virtual void AfterRefresh() {}
+    virtual void BeforeRefresh() { }
+    virtual void AfterRefresh() { }
     // Delete, once the user confirmed and before the row goes: it is still current, so a
     // screen takes here what its AfterDelete needs (a line's day, say).
-    virtual void BeforeDelete() {}
+    virtual void BeforeDelete() { }
     // Every way of closing the screen (Close, the close box, Esc) runs this once the
     // record panel holds nothing pending; screens keep here what they remember on close.
-    virtual void FormClose() {}
+    virtual void FormClose() { }
 
     virtual void FormShow();
     void showEvent(QShowEvent* event) override;
@@ -106,7 +106,6 @@ public:
     void done(int result) override;
 
 protected:
-
     // The connection a save or delete runs its one transaction on.
     TDbConnection* Connection() const;
 

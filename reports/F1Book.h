@@ -34,27 +34,34 @@ public:
     void SetCellNumber(int row, int col, double value) { m_book.SetCellNumber(row, col, value); }
     void SetCellText(int row, int col, const QString& text) { m_book.SetCellText(row, col, text); }
     void SetColumnWidth(int col, int width) { m_book.SetColumnWidth(col, width); }
-    void ClearCells(int row1, int col1, int row2, int col2, int kind) { m_book.ClearCells(row1, col1, row2, col2, kind); }
+    void ClearCells(int row1, int col1, int row2, int col2, int kind)
+    {
+        m_book.ClearCells(row1, col1, row2, col2, kind);
+    }
     // true: the user picks the printer first (and may cancel); false: the default printer.
     void PrintSheet(bool choosePrinter);
     void ApplyDateFormat() { m_book.ApplyDateFormat(); }
-    void SetCellAlignment(int hAlign, bool wrap, int vAlign, int orientation) {
+    void SetCellAlignment(int hAlign, bool wrap, int vAlign, int orientation)
+    {
         m_book.SetCellAlignment(hAlign, wrap, vAlign, orientation);
     }
-    void SetCellBorders(int outline, int left, int right, int top, int bottom, int shade,
-                        uint32_t outlineColour, uint32_t leftColour, uint32_t rightColour,
-                        uint32_t topColour, uint32_t bottomColour) {
-        m_book.SetCellBorders(outline, left, right, top, bottom, shade, outlineColour, leftColour,
-                              rightColour, topColour, bottomColour);
+    void SetCellBorders(int outline, int left, int right, int top, int bottom, int shade, uint32_t outlineColour,
+                        uint32_t leftColour, uint32_t rightColour, uint32_t topColour, uint32_t bottomColour)
+    {
+        m_book.SetCellBorders(outline, left, right, top, bottom, shade, outlineColour, leftColour, rightColour,
+                              topColour, bottomColour);
     }
-    void SetCellFont(const QString& name, int size, bool bold, bool italic, bool underline,
-                     bool strikeout, uint32_t colour, bool outline, bool shadow) {
+    void SetCellFont(const QString& name, int size, bool bold, bool italic, bool underline, bool strikeout,
+                     uint32_t colour, bool outline, bool shadow)
+    {
         m_book.SetCellFont(name, size, bold, italic, underline, strikeout, colour, outline, shadow);
     }
-    void SetPrintScaling(int percent, bool fitToPages, int pagesWide, int pagesTall) {
+    void SetPrintScaling(int percent, bool fitToPages, int pagesWide, int pagesTall)
+    {
         m_book.SetPrintScaling(percent, fitToPages, pagesWide, pagesTall);
     }
-    void SetRowHeights(int row1, int row2, int height, bool defaultHeight) {
+    void SetRowHeights(int row1, int row2, int height, bool defaultHeight)
+    {
         m_book.SetRowHeights(row1, row2, height, defaultHeight);
     }
     void SelectRange(int row1, int col1, int row2, int col2) { m_book.SelectRange(row1, col1, row2, col2); }

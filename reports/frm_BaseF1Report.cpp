@@ -31,8 +31,8 @@ TfrmBaseF1Report::TfrmBaseF1Report(QWidget* parent) : QDialog(parent)
     auto* bar = new QHBoxLayout(pnlButtons);
     bar->setContentsMargins(4, 4, 4, 4);
     bar->setSpacing(0);
-    auto button = [&](QFrame*& panel, QToolButton*& b, const char* panelName, const char* name,
-                      const QString& caption, const QString& hint, QStyle::StandardPixmap icon) {
+    auto button = [&](QFrame*& panel, QToolButton*& b, const char* panelName, const char* name, const QString& caption,
+                      const QString& hint, QStyle::StandardPixmap icon) {
         b = NewPanelButton(pnlButtons, panel, panelName, name, caption, hint, style()->standardIcon(icon));
     };
     button(pnlSpool, btnSpool, "pnlSpool", "btnSpool", "Spool", "Build the report", QStyle::SP_MediaPlay);
@@ -145,8 +145,7 @@ void TfrmBaseF1Report::btnSaveClick()
     QString name;
     GetDefaultFileName(name);
     const TXlsExporter exporter;
-    const QString file =
-        Dialogs().SaveFileName(this, "Save Report", name, exporter.FileFilter(), exporter.Extension());
+    const QString file = Dialogs().SaveFileName(this, "Save Report", name, exporter.FileFilter(), exporter.Extension());
     if (file.isEmpty())
         return;  // cancelled: nothing is written
     exporter.Export(TWorkbookSource(F1BookReport->Book()), file);
@@ -206,8 +205,7 @@ void TfrmBaseF1Report::WriteReportTitle(const QString& title, int row, const QDa
 
 QString TfrmBaseF1Report::MonthAbbreviation(int month)
 {
-    static const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     return month >= 1 && month <= 12 ? QString::fromLatin1(names[month - 1]) : QString();
 }
 

@@ -6,8 +6,7 @@
 
 class EZorpError : public std::runtime_error {
 public:
-    explicit EZorpError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit EZorpError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) { }
     const QString& Message() const { return m_message; }
 
 private:
@@ -17,7 +16,7 @@ private:
 // An error reported by the database engine; the text is the engine's own.
 class EDatabaseError : public EZorpError {
 public:
-    EDatabaseError(const QString& message, int code = 0) : EZorpError(message), m_code(code) {}
+    EDatabaseError(const QString& message, int code = 0) : EZorpError(message), m_code(code) { }
     int Code() const { return m_code; }
 
 private:

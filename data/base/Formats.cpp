@@ -16,8 +16,7 @@ Decimal FromMoney(Money value)
 {
     const int64_t s = value.Scaled();
     const uint64_t abs = s < 0 ? uint64_t(0) - uint64_t(s) : uint64_t(s);
-    return {QString::number(abs / Money::Scale),
-            QStringLiteral("%1").arg(abs % Money::Scale, 4, 10, QLatin1Char('0'))};
+    return {QString::number(abs / Money::Scale), QStringLiteral("%1").arg(abs % Money::Scale, 4, 10, QLatin1Char('0'))};
 }
 
 Decimal FromDouble(double value)
@@ -27,7 +26,7 @@ Decimal FromDouble(double value)
     const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
     const QString text = QString::fromLatin1(buf, int(res.ptr - buf));
     const int dot = text.indexOf('.');
-    Decimal d{dot < 0 ? text : text.left(dot), dot < 0 ? QString() : text.mid(dot + 1)};
+    Decimal d {dot < 0 ? text : text.left(dot), dot < 0 ? QString() : text.mid(dot + 1)};
     while (d.intDigits.size() > 1 && d.intDigits.startsWith('0'))
         d.intDigits.remove(0, 1);
     return d;
@@ -55,7 +54,7 @@ Decimal Round(Decimal d, int places)
         if (i < 0)
             digits.prepend('1');
     }
-    Decimal r{digits.left(digits.size() - places), digits.right(places)};
+    Decimal r {digits.left(digits.size() - places), digits.right(places)};
     while (r.intDigits.size() > 1 && r.intDigits.startsWith('0'))
         r.intDigits.remove(0, 1);
     if (r.intDigits.isEmpty())
@@ -70,7 +69,6 @@ bool IsZero(const Decimal& d)
             return false;
     return true;
 }
-
 
 QString ApplySection(const QString& section, const Decimal& value, bool minus)
 {
@@ -225,8 +223,7 @@ QString FormatMoney(const QString& mask, Money value)
 namespace {
 
 // Walks a classic date pattern, handing each letter run or literal to the callbacks.
-template <typename Token, typename Literal>
-void WalkDatePattern(const QString& pattern, Token token, Literal literal)
+template <typename Token, typename Literal> void WalkDatePattern(const QString& pattern, Token token, Literal literal)
 {
     for (int i = 0; i < pattern.size();) {
         const QChar c = pattern[i];
@@ -264,22 +261,34 @@ QString FormatDate(const QString& pattern, const QDate& date)
         [&](char letter, int count) {
             switch (letter) {
             case 'd':
-                if (count == 1) out += QString::number(date.day());
-                else if (count == 2) out += QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
-                else if (count == 3) out += fs.Locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
-                else if (count == 4) out += fs.Locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
-                else if (count == 5) out += FormatDate(fs.ShortDateFormat, date);
-                else out += FormatDate(fs.LongDateFormat, date);
+                if (count == 1)
+                    out += QString::number(date.day());
+                else if (count == 2)
+                    out += QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
+                else if (count == 3)
+                    out += fs.Locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
+                else if (count == 4)
+                    out += fs.Locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
+                else if (count == 5)
+                    out += FormatDate(fs.ShortDateFormat, date);
+                else
+                    out += FormatDate(fs.LongDateFormat, date);
                 break;
             case 'm':
-                if (count == 1) out += QString::number(date.month());
-                else if (count == 2) out += QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'));
-                else if (count == 3) out += fs.Locale.monthName(date.month(), QLocale::ShortFormat);
-                else out += fs.Locale.monthName(date.month(), QLocale::LongFormat);
+                if (count == 1)
+                    out += QString::number(date.month());
+                else if (count == 2)
+                    out += QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'));
+                else if (count == 3)
+                    out += fs.Locale.monthName(date.month(), QLocale::ShortFormat);
+                else
+                    out += fs.Locale.monthName(date.month(), QLocale::LongFormat);
                 break;
             default:  // 'y'
-                if (count <= 2) out += QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
-                else out += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+                if (count <= 2)
+                    out += QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
+                else
+                    out += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
             }
         },
         [&](const QString& text) { out += text; });
@@ -292,9 +301,12 @@ QString DatePatternToQt(const QString& pattern)
     WalkDatePattern(
         pattern,
         [&](char letter, int count) {
-            if (letter == 'd') out += QString(std::min(count, 4), 'd');
-            else if (letter == 'm') out += QString(std::min(count, 4), 'M');
-            else out += count <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy");
+            if (letter == 'd')
+                out += QString(std::min(count, 4), 'd');
+            else if (letter == 'm')
+                out += QString(std::min(count, 4), 'M');
+            else
+                out += count <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy");
         },
         [&](const QString& text) {
             bool letters = false;

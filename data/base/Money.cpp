@@ -116,8 +116,8 @@ Money Money::operator+(Money other) const
 {
     int64_t r;
     if (__builtin_add_overflow(m_scaled, other.m_scaled, &r))
-        throw EOverflowError(QStringLiteral("The sum of %1 and %2 is too large for an amount")
-                                 .arg(ToString(), other.ToString()));
+        throw EOverflowError(
+            QStringLiteral("The sum of %1 and %2 is too large for an amount").arg(ToString(), other.ToString()));
     return FromScaled(r);
 }
 
@@ -125,8 +125,8 @@ Money Money::operator-(Money other) const
 {
     int64_t r;
     if (__builtin_sub_overflow(m_scaled, other.m_scaled, &r))
-        throw EOverflowError(QStringLiteral("The difference of %1 and %2 is too large for an amount")
-                                 .arg(ToString(), other.ToString()));
+        throw EOverflowError(
+            QStringLiteral("The difference of %1 and %2 is too large for an amount").arg(ToString(), other.ToString()));
     return FromScaled(r);
 }
 

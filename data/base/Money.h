@@ -8,7 +8,12 @@ public:
     static constexpr int64_t Scale = 10000;
 
     constexpr Money() = default;
-    static constexpr Money FromScaled(int64_t scaled) { Money m; m.m_scaled = scaled; return m; }
+    static constexpr Money FromScaled(int64_t scaled)
+    {
+        Money m;
+        m.m_scaled = scaled;
+        return m;
+    }
     // Whole units; an amount beyond the range is an EOverflowError.
     static Money FromInteger(int64_t units);
     // Rounded half away from zero to four decimals; NaN or out of range is an EOverflowError.

@@ -10,11 +10,10 @@ class TValue {
 public:
     TValue() = default;
     template <std::integral T>
-        requires(!std::is_same_v<T, bool>)
-    TValue(T v) : m_v(int64_t(v)) {}
-    TValue(double v) : m_v(v) {}
-    TValue(const QString& v) : m_v(v) {}
-    TValue(const char* v) : m_v(QString::fromUtf8(v)) {}
+    requires(!std::is_same_v<T, bool>) TValue(T v) : m_v(int64_t(v)) { }
+    TValue(double v) : m_v(v) { }
+    TValue(const QString& v) : m_v(v) { }
+    TValue(const char* v) : m_v(QString::fromUtf8(v)) { }
 
     bool IsNull() const { return std::holds_alternative<std::monostate>(m_v); }
     bool IsInteger() const { return std::holds_alternative<int64_t>(m_v); }

@@ -4,12 +4,14 @@
 
 namespace CompoundFile {
 
-QByteArray Build(const QString& streamName, const QByteArray& streamData) {
+QByteArray Build(const QString& streamName, const QByteArray& streamData)
+{
     constexpr int SectorSize = 512;
-    constexpr uint32_t FreeSect = 0xFFFFFFFF, EndOfChain = 0xFFFFFFFE, FatSect = 0xFFFFFFFD,
-                       DifSect = 0xFFFFFFFC, NoStream = 0xFFFFFFFF;
+    constexpr uint32_t FreeSect = 0xFFFFFFFF, EndOfChain = 0xFFFFFFFE, FatSect = 0xFFFFFFFD, DifSect = 0xFFFFFFFC,
+                       NoStream = 0xFFFFFFFF;
     QByteArray stream = streamData;
-    if (stream.size() < 4096) stream.append(4096 - stream.size(), '\0');
+    if (stream.size() < 4096)
+        stream.append(4096 - stream.size(), '\0');
     const uint32_t streamSize = uint32_t(stream.size());
     const uint32_t streamSectors = uint32_t((stream.size() + SectorSize - 1) / SectorSize);
     stream.append(int(streamSectors) * SectorSize - stream.size(), '\0');
@@ -20,7 +22,8 @@ QByteArray Build(const QString& streamName, const QByteArray& streamData) {
         const uint32_t total = streamSectors + 1 + fatSectors + difatSectors;
         const uint32_t fat = (total + 127) / 128;
         const uint32_t difat = fat > 109 ? (fat - 109 + 126) / 127 : 0;
-        if (fat == fatSectors && difat == difatSectors) break;
+        if (fat == fatSectors && difat == difatSectors)
+            break;
         fatSectors = fat;
         difatSectors = difat;
     }
@@ -29,10 +32,13 @@ QByteArray Build(const QString& streamName, const QByteArray& streamData) {
     const uint32_t firstDifat = firstFat + fatSectors;
 
     std::vector<uint32_t> fat(size_t(fatSectors) * 128, FreeSect);
-    for (uint32_t i = 0; i < streamSectors; ++i) fat[i] = i + 1 < streamSectors ? i + 1 : EndOfChain;
+    for (uint32_t i = 0; i < streamSectors; ++i)
+        fat[i] = i + 1 < streamSectors ? i + 1 : EndOfChain;
     fat[dirSector] = EndOfChain;
-    for (uint32_t i = 0; i < fatSectors; ++i) fat[firstFat + i] = FatSect;
-    for (uint32_t i = 0; i < difatSectors; ++i) fat[firstDifat + i] = DifSect;
+    for (uint32_t i = 0; i < fatSectors; ++i)
+        fat[firstFat + i] = FatSect;
+    for (uint32_t i = 0; i < difatSectors; ++i)
+        fat[firstDifat + i] = DifSect;
 
     TBytes out;
     // Header.
@@ -41,10 +47,10 @@ QByteArray Build(const QString& streamName, const QByteArray& streamData) {
     out.U16(0x003E);
     out.U16(0x0003);
     out.U16(0xFFFE);
-    out.U16(9);   // 512-byte sectors
-    out.U16(6);   // 64-byte mini sectors
+    out.U16(9);  // 512-byte sectors
+    out.U16(6);  // 64-byte mini sectors
     out.Zeros(6);
-    out.U32(0);   // directory sectors: not counted in version 3
+    out.U32(0);  // directory sectors: not counted in version 3
     out.U32(fatSectors);
     out.U32(dirSector);
     out.U32(0);
@@ -53,14 +59,16 @@ QByteArray Build(const QString& streamName, const QByteArray& streamData) {
     out.U32(0);
     out.U32(difatSectors ? firstDifat : EndOfChain);
     out.U32(difatSectors);
-    for (uint32_t i = 0; i < 109; ++i) out.U32(i < fatSectors ? firstFat + i : FreeSect);
+    for (uint32_t i = 0; i < 109; ++i)
+        out.U32(i < fatSectors ? firstFat + i : FreeSect);
 
     out.Raw(stream);
 
     // Directory: the root and the one stream.
     auto entry = [&](const QString& name, uint8_t type, uint32_t child, uint32_t start, uint32_t size) {
         const qsizetype begin = out.Size();
-        for (const QChar c : name) out.U16(c.unicode());
+        for (const QChar c : name)
+            out.U16(c.unicode());
         out.Zeros(int(64 - (out.Size() - begin)));
         out.U16(name.isEmpty() ? 0 : uint16_t((name.size() + 1) * 2));
         out.U8(type);
@@ -78,7 +86,8 @@ QByteArray Build(const QString& streamName, const QByteArray& streamData) {
     entry(QString(), 0, NoStream, 0, 0);
     entry(QString(), 0, NoStream, 0, 0);
 
-    for (const uint32_t v : fat) out.U32(v);
+    for (const uint32_t v : fat)
+        out.U32(v);
 
     // FAT sectors beyond the 109 the header lists are chained through DIFAT sectors.
     for (uint32_t d = 0; d < difatSectors; ++d) {

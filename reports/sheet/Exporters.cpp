@@ -1,7 +1,8 @@
 #include "Exporters.h"
 #include "XlsWriter.h"
 
-std::unique_ptr<TWorkbookExporter> ExporterForFileType(int fileType) {
+std::unique_ptr<TWorkbookExporter> ExporterForFileType(int fileType)
+{
     switch (fileType) {
     case Sheet::FileExcel97: return std::make_unique<TXlsExporter>();
     default: throw ESheetError(QStringLiteral("Unknown file type %1").arg(fileType));

@@ -12,10 +12,14 @@ struct TFormulaToken {
         Number,  // Num
         Ref,     // Row1, Col1
         Area,    // Row1, Col1 to Row2, Col2 (only as a function argument)
-        Add, Sub, Mul, Div,
-        Negate, Plus,  // unary
-        Paren,         // kept so that the saved formula reads as written
-        Sum            // ArgCount arguments
+        Add,
+        Sub,
+        Mul,
+        Div,
+        Negate,
+        Plus,   // unary
+        Paren,  // kept so that the saved formula reads as written
+        Sum     // ArgCount arguments
     };
     Kind Type = Number;
     double Num = 0;
@@ -46,8 +50,7 @@ public:
     virtual ~TFormulaContext() = default;
     virtual TCellValue CellValue(int row, int col) = 0;
     // Calls visit for every cell in the range that holds something, in any order.
-    virtual void ForEachValue(const TCellRange& range,
-                              const std::function<void(const TCellValue&)>& visit) = 0;
+    virtual void ForEachValue(const TCellRange& range, const std::function<void(const TCellValue&)>& visit) = 0;
 };
 
 // Evaluates as a spreadsheet does: SUM adds the numbers of its ranges and skips text and

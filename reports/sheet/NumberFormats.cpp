@@ -11,21 +11,26 @@ namespace {
 
 // The section of a number mask that shows the value, picked the way FormatFloat picks
 // it: the second for negatives and the third for zero, when present and not empty.
-QString SectionFor(const QString& format, double value) {
+QString SectionFor(const QString& format, double value)
+{
     const QStringList sections = MaskSections(format);
-    if (value == 0 && sections.size() >= 3 && !sections[2].isEmpty()) return sections[2];
-    if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty()) return sections[1];
+    if (value == 0 && sections.size() >= 3 && !sections[2].isEmpty())
+        return sections[2];
+    if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty())
+        return sections[1];
     return sections[0];
 }
 
 // '%' signs outside quotes; an escaped one is only a sign.
-int PercentSigns(const QString& section) {
+int PercentSigns(const QString& section)
+{
     int count = 0;
     QChar quote;
     for (qsizetype i = 0; i < section.size(); ++i) {
         const QChar c = section[i];
         if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
+            if (c == quote)
+                quote = QChar();
         } else if (c == '"' || c == '\'') {
             quote = c;
         } else if (c == '\\') {
@@ -40,7 +45,8 @@ int PercentSigns(const QString& section) {
 // The value with its decimal point moved right by `places`, on the number as written
 // (its shortest form), so that 0.285 becomes 28.5 and rounds as written rather than
 // from 28.499999999999996.
-double ShiftDecimal(double value, int places) {
+double ShiftDecimal(double value, int places)
+{
     char buf[64];
     const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
     char* const e = std::find(buf, written.ptr, 'e');
@@ -48,85 +54,122 @@ double ShiftDecimal(double value, int places) {
     std::from_chars(e + 1 + (e[1] == '+'), written.ptr, exponent);
     const auto end = std::to_chars(e + 1, buf + sizeof buf, exponent + places).ptr;
     double shifted = 0;
-    if (std::from_chars(buf, end, shifted).ec != std::errc()) return value * std::pow(10.0, places);
+    if (std::from_chars(buf, end, shifted).ec != std::errc())
+        return value * std::pow(10.0, places);
     return shifted;
 }
 
 }  // namespace
 
-bool IsDateFormat(const QString& format) {
+bool IsDateFormat(const QString& format)
+{
     bool quoted = false;
     bool dateLetter = false;
     for (qsizetype i = 0; i < format.size(); ++i) {
         const QChar c = format[i];
-        if (c == '"') { quoted = !quoted; continue; }
-        if (quoted) continue;
-        if (c == '\\') { ++i; continue; }
-        if (c == '0' || c == '#') return false;
+        if (c == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (quoted)
+            continue;
+        if (c == '\\') {
+            ++i;
+            continue;
+        }
+        if (c == '0' || c == '#')
+            return false;
         const QChar l = c.toLower();
-        if (l == 'd' || l == 'm' || l == 'y') dateLetter = true;
+        if (l == 'd' || l == 'm' || l == 'y')
+            dateLetter = true;
     }
     return dateLetter && format.compare(QLatin1String("General"), Qt::CaseInsensitive) != 0;
 }
 
-QString FormatGeneral(double value) {
-    if (value == 0) return QStringLiteral("0");
+QString FormatGeneral(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0");
     const double a = std::fabs(value);
     if (a >= 1e11 || a < 1e-9) {
         QString s = QString::number(value, 'E', 5);
         // 1.50000E+12 reads as 1.5E+12
         const qsizetype e = s.indexOf('E');
         QString mant = s.left(e);
-        while (mant.endsWith('0')) mant.chop(1);
-        if (mant.endsWith('.')) mant.chop(1);
+        while (mant.endsWith('0'))
+            mant.chop(1);
+        if (mant.endsWith('.'))
+            mant.chop(1);
         return mant + s.mid(e);
     }
     const int intDigits = a >= 1 ? int(std::floor(std::log10(a))) + 1 : 0;
     const int decimals = std::max(0, 10 - intDigits);
     QString s = QString::number(value, 'f', decimals);
     if (s.contains('.')) {
-        while (s.endsWith('0')) s.chop(1);
-        if (s.endsWith('.')) s.chop(1);
+        while (s.endsWith('0'))
+            s.chop(1);
+        if (s.endsWith('.'))
+            s.chop(1);
     }
-    if (s == QLatin1String("-0")) s = QStringLiteral("0");
+    if (s == QLatin1String("-0"))
+        s = QStringLiteral("0");
     return s;
 }
 
-QString FormatNumber(const QString& format, double value) {
+QString FormatNumber(const QString& format, double value)
+{
     if (format.isEmpty() || format.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
         return FormatGeneral(value);
     if (IsDateFormat(format)) {
         // Day numbers outside what a calendar can show read as the number itself.
-        if (value < -657434 || value > 2958465) return FormatGeneral(value);
+        if (value < -657434 || value > 2958465)
+            return FormatGeneral(value);
         return FormatDate(format, DayNumber::ToDate(qint64(std::floor(value))));
     }
     // A '%' shows the number as a percentage, times a hundred for each sign, as the
     // saved workbook shows it. The application's own masks (FormatFloat) keep '%' as a
     // plain sign, their values being percentages already, so the scaling is done here.
     const int percents = PercentSigns(SectionFor(format, value));
-    if (percents > 0 && value != 0) value = ShiftDecimal(value, 2 * percents);
+    if (percents > 0 && value != 0)
+        value = ShiftDecimal(value, 2 * percents);
     return FormatFloat(format, value);
 }
 
-QString DatePatternToExcel(const QString& pattern) {
+QString DatePatternToExcel(const QString& pattern)
+{
     QString out;
     QString literal;
     auto flush = [&] {
-        if (!literal.isEmpty()) out += '"' + literal + '"';
+        if (!literal.isEmpty())
+            out += '"' + literal + '"';
         literal.clear();
     };
     bool quoted = false;
     QChar quote;
     for (const QChar c : pattern) {
         if (quoted) {
-            if (c == quote) quoted = false;
-            else literal += c;
+            if (c == quote)
+                quoted = false;
+            else
+                literal += c;
             continue;
         }
-        if (c == '"' || c == '\'') { quoted = true; quote = c; continue; }
+        if (c == '"' || c == '\'') {
+            quoted = true;
+            quote = c;
+            continue;
+        }
         const QChar l = c.toLower();
-        if (l == 'd' || l == 'm' || l == 'y') { flush(); out += l; continue; }
-        if (QStringLiteral("-/.,: ").contains(c)) { flush(); out += c; continue; }
+        if (l == 'd' || l == 'm' || l == 'y') {
+            flush();
+            out += l;
+            continue;
+        }
+        if (QStringLiteral("-/.,: ").contains(c)) {
+            flush();
+            out += c;
+            continue;
+        }
         literal += c;
     }
     flush();

@@ -20,7 +20,7 @@ constexpr uint8_t CircularError = Sheet::ErrRef;
 
 class TWorkbook::TRecalc {
 public:
-    explicit TRecalc(const TWorkbook& book) : m_book(book) {}
+    explicit TRecalc(const TWorkbook& book) : m_book(book) { }
     // Brings root, and every stale formula it reads directly or not, up to date.
     void Run(const TCell& root);
 
@@ -37,20 +37,23 @@ private:
     // empty and is noted in `stale`, when given; the result is then only a trial.
     class TReader : public TFormulaContext {
     public:
-        TReader(const TWorkbook& book, std::vector<const TCell*>* stale) : m_book(book), m_stale(stale) {}
-        TCellValue CellValue(int row, int col) override {
+        TReader(const TWorkbook& book, std::vector<const TCell*>* stale) : m_book(book), m_stale(stale) { }
+        TCellValue CellValue(int row, int col) override
+        {
             const TCell* cell = m_book.FindCell(row, col);
             return cell ? Value(*cell) : TCellValue();
         }
-        void ForEachValue(const TCellRange& range,
-                          const std::function<void(const TCellValue&)>& visit) override {
+        void ForEachValue(const TCellRange& range, const std::function<void(const TCellValue&)>& visit) override
+        {
             m_book.ForEachCell(range, [&](int, int, const TCell& cell) {
-                if (cell.Kind != TCell::None) visit(Value(cell));
+                if (cell.Kind != TCell::None)
+                    visit(Value(cell));
             });
         }
 
     private:
-        TCellValue Value(const TCell& cell) const {
+        TCellValue Value(const TCell& cell) const
+        {
             switch (cell.Kind) {
             case TCell::Number: return TCellValue::FromNumber(cell.Num);
             case TCell::Text: return TCellValue::FromText(cell.Str);
@@ -78,12 +81,15 @@ private:
     std::unordered_map<const TCell*, uint32_t> m_visitNumber;
 };
 
-const TCellValue& TWorkbook::Evaluate(const TCell& cell) const {
-    if (!IsCurrent(cell)) TRecalc(*this).Run(cell);
+const TCellValue& TWorkbook::Evaluate(const TCell& cell) const
+{
+    if (!IsCurrent(cell))
+        TRecalc(*this).Run(cell);
     return cell.Result;
 }
 
-void TWorkbook::TRecalc::Visit(const TCell& cell) {
+void TWorkbook::TRecalc::Visit(const TCell& cell)
+{
     cell.CalcGeneration = m_book.m_calcGeneration;
     cell.CalcState = 1;
     // A trial evaluation reads every cell the formula refers to. Mostly nothing it reads
@@ -102,34 +108,40 @@ void TWorkbook::TRecalc::Visit(const TCell& cell) {
     m_frames.push_back({&cell, first, first, m_operands.size(), number, number});
 }
 
-void TWorkbook::TRecalc::Run(const TCell& root) {
+void TWorkbook::TRecalc::Run(const TCell& root)
+{
     Visit(root);
     while (!m_frames.empty()) {
         TFrame& top = m_frames.back();
         if (top.NextOperand < top.EndOperand) {
             const TCell* operand = m_operands[top.NextOperand++];
-            if (m_book.IsCurrent(*operand)) continue;  // settled since it was noted
+            if (m_book.IsCurrent(*operand))
+                continue;  // settled since it was noted
             const auto seen = m_visitNumber.find(operand);
             if (seen == m_visitNumber.end()) {
                 Visit(*operand);  // top is not used after this
             } else {
                 // Visited and not settled: it is on the path, so this closes a loop.
                 top.Low = std::min(top.Low, seen->second);
-                if (operand == top.Cell) top.ReadsItself = true;
+                if (operand == top.Cell)
+                    top.ReadsItself = true;
             }
             continue;
         }
         const TFrame done = top;
         m_frames.pop_back();
         m_operands.resize(done.FirstOperand);  // the last noted, as frames end last-in first-out
-        if (!m_frames.empty()) m_frames.back().Low = std::min(m_frames.back().Low, done.Low);
-        if (done.Low == done.Number) Settle(done);
+        if (!m_frames.empty())
+            m_frames.back().Low = std::min(m_frames.back().Low, done.Low);
+        if (done.Low == done.Number)
+            Settle(done);
     }
 }
 
 // done is the first visited of a group of formulas that read one another (or of a group
 // of one); everything they read outside the group is current.
-void TWorkbook::TRecalc::Settle(const TFrame& done) {
+void TWorkbook::TRecalc::Settle(const TFrame& done)
+{
     if (m_unsettled.back() == done.Cell && !done.ReadsItself) {
         m_unsettled.pop_back();
         TReader reader(m_book, nullptr);

@@ -9,12 +9,16 @@
 namespace SheetPainter {
 namespace {
 
-QColor FromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor FromColorRef(uint32_t c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 
 class TCellGeometry {
 public:
     TCellGeometry(const TWorkbook& book, const TArea& area)
-        : m_book(book), m_area(area), m_left0(book.ColumnLeftPt(area.Col1)), m_top0(book.RowTopPt(area.Row1)) {}
+        : m_book(book), m_area(area), m_left0(book.ColumnLeftPt(area.Col1)), m_top0(book.RowTopPt(area.Row1))
+    { }
     double X(int col) const { return m_area.Origin.x() + (m_book.ColumnLeftPt(col) - m_left0) * m_area.Unit; }
     double Y(int row) const { return m_area.Origin.y() + (m_book.RowTopPt(row) - m_top0) * m_area.Unit; }
     QRectF Cell(int row, int col) const { return QRectF(QPointF(X(col), Y(row)), QPointF(X(col + 1), Y(row + 1))); }
@@ -25,7 +29,8 @@ private:
     double m_left0, m_top0;
 };
 
-QFont CellFont(const TCellFormat& f, double unit, const QPainter& painter) {
+QFont CellFont(const TCellFormat& f, double unit, const QPainter& painter)
+{
     QFont font(f.FontName);
     // The device turns points into its own units; scale so that one point is `unit`.
     const double dpi = painter.device()->logicalDpiY();
@@ -37,21 +42,26 @@ QFont CellFont(const TCellFormat& f, double unit, const QPainter& painter) {
     return font;
 }
 
-void PaintText(QPainter& painter, const TWorkbook& book, const TCellGeometry& geo, const TArea& area,
-               int row, int col, const TCell& cell) {
+void PaintText(QPainter& painter, const TWorkbook& book, const TCellGeometry& geo, const TArea& area, int row, int col,
+               const TCell& cell)
+{
     const TCellFormat& f = book.Format(cell.Format);
     const TCellValue value = book.CellValue(cell);
     QString text = book.CellDisplayText(cell);
-    if (text.isEmpty()) return;
+    if (text.isEmpty())
+        return;
     const bool numeric = value.Kind == TCellValue::Number || value.Kind == TCellValue::Empty;
     int h = f.HAlign;
-    if (h == Sheet::HGeneral) h = numeric ? Sheet::HRight : value.Kind == TCellValue::Error ? Sheet::HCentre : Sheet::HLeft;
+    if (h == Sheet::HGeneral)
+        h = numeric ? Sheet::HRight : value.Kind == TCellValue::Error ? Sheet::HCentre : Sheet::HLeft;
     const QFont font = CellFont(f, area.Unit, painter);
     painter.setFont(font);
     painter.setPen(FromColorRef(f.FontColour));
     const double pad = 2.0 * area.Unit;
     QRectF cellRect = geo.Cell(row, col);
-    int vflag = f.VAlign == Sheet::VTop ? Qt::AlignTop : f.VAlign == Sheet::VCentre ? Qt::AlignVCenter : Qt::AlignBottom;
+    int vflag = f.VAlign == Sheet::VTop      ? Qt::AlignTop
+                : f.VAlign == Sheet::VCentre ? Qt::AlignVCenter
+                                             : Qt::AlignBottom;
     const int hflag = h == Sheet::HLeft ? Qt::AlignLeft : h == Sheet::HRight ? Qt::AlignRight : Qt::AlignHCenter;
     if (f.Wrap && !numeric) {
         painter.save();
@@ -76,17 +86,26 @@ void PaintText(QPainter& painter, const TWorkbook& book, const TCellGeometry& ge
             const int stopLeft = book.PreviousContentCol(row, col);
             for (;;) {
                 const double width = geo.X(c2 + 1) - geo.X(c1);
-                if (width >= need) break;
+                if (width >= need)
+                    break;
                 bool grew = false;
-                if (right && c2 < Sheet::ColLimit && (stopRight == 0 || c2 + 1 < stopRight)) { ++c2; grew = true; }
-                if (left && c1 > 1 && c1 - 1 > stopLeft) { --c1; grew = true; }
-                if (!grew) break;
+                if (right && c2 < Sheet::ColLimit && (stopRight == 0 || c2 + 1 < stopRight)) {
+                    ++c2;
+                    grew = true;
+                }
+                if (left && c1 > 1 && c1 - 1 > stopLeft) {
+                    --c1;
+                    grew = true;
+                }
+                if (!grew)
+                    break;
             }
             box = QRectF(QPointF(geo.X(c1), cellRect.top()), QPointF(geo.X(c2 + 1), cellRect.bottom()));
             if (h == Sheet::HCentre) {
                 // Stay centred on the cell itself, as far as the room allows.
                 const double half = std::min(cellRect.center().x() - box.left(), box.right() - cellRect.center().x());
-                if (half * 2 >= need) box = QRectF(cellRect.center().x() - half, box.top(), half * 2, box.height());
+                if (half * 2 >= need)
+                    box = QRectF(cellRect.center().x() - half, box.top(), half * 2, box.height());
             }
         }
     }
@@ -96,16 +115,24 @@ void PaintText(QPainter& painter, const TWorkbook& book, const TCellGeometry& ge
     painter.restore();
 }
 
-void PaintEdge(QPainter& painter, const TBorderEdge& edge, QPointF a, QPointF b, double unit, bool vertical) {
-    if (edge.Style == Sheet::LineNone) return;
+void PaintEdge(QPainter& painter, const TBorderEdge& edge, QPointF a, QPointF b, double unit, bool vertical)
+{
+    if (edge.Style == Sheet::LineNone)
+        return;
     const double thin = std::max(1.0, 0.5 * unit);
     QPen pen(FromColorRef(edge.Colour));
     pen.setCapStyle(Qt::FlatCap);
     switch (edge.Style) {
     case Sheet::LineMedium: pen.setWidthF(std::max(2.0, 1.0 * unit)); break;
     case Sheet::LineThick: pen.setWidthF(std::max(3.0, 1.5 * unit)); break;
-    case Sheet::LineDashed: pen.setWidthF(thin); pen.setStyle(Qt::DashLine); break;
-    case Sheet::LineDotted: pen.setWidthF(thin); pen.setStyle(Qt::DotLine); break;
+    case Sheet::LineDashed:
+        pen.setWidthF(thin);
+        pen.setStyle(Qt::DashLine);
+        break;
+    case Sheet::LineDotted:
+        pen.setWidthF(thin);
+        pen.setStyle(Qt::DotLine);
+        break;
     default: pen.setWidthF(thin); break;
     }
     painter.setPen(pen);
@@ -121,14 +148,16 @@ void PaintEdge(QPainter& painter, const TBorderEdge& edge, QPointF a, QPointF b,
 
 }  // namespace
 
-void PaintCells(QPainter& painter, const TWorkbook& book, const TArea& area) {
+void PaintCells(QPainter& painter, const TWorkbook& book, const TArea& area)
+{
     const TCellGeometry geo(book, area);
-    const TCellRange range{area.Row1, area.Col1, area.Row2, area.Col2};
+    const TCellRange range {area.Row1, area.Col1, area.Row2, area.Col2};
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     book.ForEachCell(range, [&](int row, int col, const TCell& cell) {
-        if (book.Format(cell.Format).Shaded) painter.fillRect(geo.Cell(row, col), QColor(0xC0, 0xC0, 0xC0));
+        if (book.Format(cell.Format).Shaded)
+            painter.fillRect(geo.Cell(row, col), QColor(0xC0, 0xC0, 0xC0));
     });
 
     if (area.GridLines) {
@@ -137,27 +166,33 @@ void PaintCells(QPainter& painter, const TWorkbook& book, const TArea& area) {
         painter.setPen(grid);
         const double x1 = geo.X(area.Col1), x2 = geo.X(area.Col2 + 1);
         const double y1 = geo.Y(area.Row1), y2 = geo.Y(area.Row2 + 1);
-        for (int c = area.Col1; c <= area.Col2 + 1; ++c) painter.drawLine(QPointF(geo.X(c), y1), QPointF(geo.X(c), y2));
-        for (int r = area.Row1; r <= area.Row2 + 1; ++r) painter.drawLine(QPointF(x1, geo.Y(r)), QPointF(x2, geo.Y(r)));
+        for (int c = area.Col1; c <= area.Col2 + 1; ++c)
+            painter.drawLine(QPointF(geo.X(c), y1), QPointF(geo.X(c), y2));
+        for (int r = area.Row1; r <= area.Row2 + 1; ++r)
+            painter.drawLine(QPointF(x1, geo.Y(r)), QPointF(x2, geo.Y(r)));
     }
 
     for (int row = area.Row1; row <= area.Row2; ++row) {
         // Text from outside the area may run into it.
         const int before = book.PreviousContentCol(row, area.Col1);
-        if (before) PaintText(painter, book, geo, area, row, before, *book.FindCell(row, before));
+        if (before)
+            PaintText(painter, book, geo, area, row, before, *book.FindCell(row, before));
         book.ForEachCell({row, area.Col1, row, area.Col2}, [&](int r, int c, const TCell& cell) {
-            if (cell.Kind != TCell::None) PaintText(painter, book, geo, area, r, c, cell);
+            if (cell.Kind != TCell::None)
+                PaintText(painter, book, geo, area, r, c, cell);
         });
         const int after = book.NextContentCol(row, area.Col2);
-        if (after) PaintText(painter, book, geo, area, row, after, *book.FindCell(row, after));
+        if (after)
+            PaintText(painter, book, geo, area, row, after, *book.FindCell(row, after));
     }
 
     // Borders last, over text that ran on; neighbours' edges on the rim are included.
-    const TCellRange borderRange{std::max(1, area.Row1 - 1), std::max(1, area.Col1 - 1),
-                                 std::min(Sheet::RowLimit, area.Row2 + 1), std::min(Sheet::ColLimit, area.Col2 + 1)};
+    const TCellRange borderRange {std::max(1, area.Row1 - 1), std::max(1, area.Col1 - 1),
+                                  std::min(Sheet::RowLimit, area.Row2 + 1), std::min(Sheet::ColLimit, area.Col2 + 1)};
     book.ForEachCell(borderRange, [&](int row, int col, const TCell& cell) {
         const TCellFormat& f = book.Format(cell.Format);
-        if (!f.Left.Style && !f.Right.Style && !f.Top.Style && !f.Bottom.Style) return;
+        if (!f.Left.Style && !f.Right.Style && !f.Top.Style && !f.Bottom.Style)
+            return;
         const QRectF r = geo.Cell(row, col);
         PaintEdge(painter, f.Left, r.topLeft(), r.bottomLeft(), area.Unit, true);
         PaintEdge(painter, f.Right, r.topRight(), r.bottomRight(), area.Unit, true);
@@ -167,10 +202,12 @@ void PaintCells(QPainter& painter, const TWorkbook& book, const TArea& area) {
     painter.restore();
 }
 
-TPagePlan PlanPages(const TWorkbook& book, double pageWidthPt, double pageHeightPt) {
+TPagePlan PlanPages(const TWorkbook& book, double pageWidthPt, double pageHeightPt)
+{
     TPagePlan plan;
     const int lastRow = book.LastRow(), lastCol = book.LastCol();
-    if (lastRow == 0 || lastCol == 0) return plan;
+    if (lastRow == 0 || lastCol == 0)
+        return plan;
     // The used range is printed from the sheet's corner, so the margin column and the
     // empty rows a report leaves above its title keep their place.
     const double totalW = book.ColumnLeftPt(lastCol + 1), totalH = book.RowTopPt(lastRow + 1);
@@ -178,8 +215,10 @@ TPagePlan PlanPages(const TWorkbook& book, double pageWidthPt, double pageHeight
     if (book.PrintFitToPages()) {
         // Shrink only, never enlarge, to the pages asked for.
         scale = 1.0;
-        if (book.PrintPagesWide() > 0 && totalW > 0) scale = std::min(scale, book.PrintPagesWide() * pageWidthPt / totalW);
-        if (book.PrintPagesTall() > 0 && totalH > 0) scale = std::min(scale, book.PrintPagesTall() * pageHeightPt / totalH);
+        if (book.PrintPagesWide() > 0 && totalW > 0)
+            scale = std::min(scale, book.PrintPagesWide() * pageWidthPt / totalW);
+        if (book.PrintPagesTall() > 0 && totalH > 0)
+            scale = std::min(scale, book.PrintPagesTall() * pageHeightPt / totalH);
         scale = std::max(scale, 0.1);
     }
     plan.Scale = scale;
@@ -197,24 +236,30 @@ TPagePlan PlanPages(const TWorkbook& book, double pageWidthPt, double pageHeight
         }
         out.emplace_back(first, last);
     };
-    bands(lastCol, [&](int c) { return book.ColumnWidthPt(c); }, pageWidthPt, plan.ColumnBands);
-    bands(lastRow, [&](int r) { return book.RowHeightPt(r); }, pageHeightPt, plan.RowBands);
+    bands(
+        lastCol, [&](int c) { return book.ColumnWidthPt(c); }, pageWidthPt, plan.ColumnBands);
+    bands(
+        lastRow, [&](int r) { return book.RowHeightPt(r); }, pageHeightPt, plan.RowBands);
     return plan;
 }
 
-void ApplyPageSetup(const TWorkbook& book, QPagedPaintDevice& device) {
+void ApplyPageSetup(const TWorkbook& book, QPagedPaintDevice& device)
+{
     device.setPageOrientation(book.PrintLandscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
     // The margins the saved file declares: 0.7 inch at the sides, 0.75 at top and bottom.
     device.setPageMargins(QMarginsF(50.4, 54, 50.4, 54), QPageLayout::Point);
 }
 
-int PrintPages(const TWorkbook& book, QPagedPaintDevice& device) {
+int PrintPages(const TWorkbook& book, QPagedPaintDevice& device)
+{
     const double dpiX = device.logicalDpiX(), dpiY = device.logicalDpiY();
     const double pageW = device.width() * 72.0 / dpiX, pageH = device.height() * 72.0 / dpiY;
     const TPagePlan plan = PlanPages(book, pageW, pageH);
-    if (plan.PageCount() == 0) throw ESheetError(QStringLiteral("The sheet has nothing to print"));
+    if (plan.PageCount() == 0)
+        throw ESheetError(QStringLiteral("The sheet has nothing to print"));
     QPainter painter;
-    if (!painter.begin(&device)) throw ESheetError(QStringLiteral("The printer could not be started"));
+    if (!painter.begin(&device))
+        throw ESheetError(QStringLiteral("The printer could not be started"));
     bool first = true;
     for (const auto& [c1, c2] : plan.ColumnBands) {
         for (const auto& [r1, r2] : plan.RowBands) {

@@ -15,8 +15,8 @@ namespace SheetPainter {
 
 struct TArea {
     int Row1 = 1, Col1 = 1, Row2 = 1, Col2 = 1;  // cells to draw
-    QPointF Origin;      // device position of the top-left corner of (Row1, Col1)
-    double Unit = 1.0;   // device units per point (zoom and print scaling included)
+    QPointF Origin;                              // device position of the top-left corner of (Row1, Col1)
+    double Unit = 1.0;                           // device units per point (zoom and print scaling included)
     bool GridLines = true;
 };
 
@@ -24,9 +24,9 @@ void PaintCells(QPainter& painter, const TWorkbook& book, const TArea& area);
 
 // How the used range falls on pages.
 struct TPagePlan {
-    double Scale = 1.0;                                // share of natural size
-    std::vector<std::pair<int, int>> ColumnBands;      // first and last column per page across
-    std::vector<std::pair<int, int>> RowBands;         // first and last row per page down
+    double Scale = 1.0;                            // share of natural size
+    std::vector<std::pair<int, int>> ColumnBands;  // first and last column per page across
+    std::vector<std::pair<int, int>> RowBands;     // first and last row per page down
     int PageCount() const { return int(ColumnBands.size() * RowBands.size()); }
 };
 // Page area in points; an empty sheet gives no bands.

@@ -13,15 +13,16 @@
 // from it, so it is valid only during the visit that hands it over.
 struct TSourceCell {
     enum Content : uint8_t { Blank, Number, Text, Formula };
-    Content Kind = Blank;  // Blank: a cell that holds only a format (a border round it)
-    int Format = 0;        // index into the sheet's formats; 0 is the default look
+    Content Kind = Blank;                // Blank: a cell that holds only a format (a border round it)
+    int Format = 0;                      // index into the sheet's formats; 0 is the default look
     double Num = 0;                      // Number: the number
     const QString* Str = nullptr;        // Text: the text
     const TFormula* Expr = nullptr;      // Formula: the formula, as written and as tokens
     const TCellValue* Result = nullptr;  // Formula: its calculated result
 
     // The value whatever the kind: the number, the text or the result; Empty when blank.
-    TCellValue Value() const {
+    TCellValue Value() const
+    {
         switch (Kind) {
         case Number: return TCellValue::FromNumber(Num);
         case Text: return TCellValue::FromText(*Str);

@@ -22,8 +22,13 @@ enum HAlign : int8_t { HGeneral = 1, HLeft = 2, HCentre = 3, HRight = 4 };
 enum VAlign : int8_t { VTop = 1, VCentre = 2, VBottom = 3 };
 // Border line styles; the numbers are those of the Excel file format as well.
 enum LineStyle : int8_t {
-    LineNone = 0, LineThin = 1, LineMedium = 2, LineDashed = 3, LineDotted = 4,
-    LineThick = 5, LineDouble = 6
+    LineNone = 0,
+    LineThin = 1,
+    LineMedium = 2,
+    LineDashed = 3,
+    LineDotted = 4,
+    LineThick = 5,
+    LineDouble = 6
 };
 constexpr int LeaveUnchanged = -1;
 
@@ -40,17 +45,20 @@ constexpr int DefaultRowHeight = 255;     // 12.75 points, Arial 10
 
 // Error values of formula results, with their codes in the Excel file format.
 enum ErrorCode : uint8_t {
-    ErrNull = 0x00, ErrDiv0 = 0x07, ErrValue = 0x0F, ErrRef = 0x17, ErrName = 0x1D,
-    ErrNum = 0x24, ErrNA = 0x2A
+    ErrNull = 0x00,
+    ErrDiv0 = 0x07,
+    ErrValue = 0x0F,
+    ErrRef = 0x17,
+    ErrName = 0x1D,
+    ErrNum = 0x24,
+    ErrNA = 0x2A
 };
 QString ErrorText(uint8_t code);
 }  // namespace Sheet
 
 struct TCellRange {
     int Row1 = 1, Col1 = 1, Row2 = 1, Col2 = 1;
-    bool Contains(int row, int col) const {
-        return row >= Row1 && row <= Row2 && col >= Col1 && col <= Col2;
-    }
+    bool Contains(int row, int col) const { return row >= Row1 && row <= Row2 && col >= Col1 && col <= Col2; }
     bool operator==(const TCellRange&) const = default;
 };
 
@@ -62,9 +70,27 @@ struct TCellValue {
     QString Str;
     uint8_t Err = 0;
 
-    static TCellValue FromNumber(double v) { TCellValue r; r.Kind = Number; r.Num = v; return r; }
-    static TCellValue FromText(const QString& s) { TCellValue r; r.Kind = Text; r.Str = s; return r; }
-    static TCellValue FromError(uint8_t e) { TCellValue r; r.Kind = Error; r.Err = e; return r; }
+    static TCellValue FromNumber(double v)
+    {
+        TCellValue r;
+        r.Kind = Number;
+        r.Num = v;
+        return r;
+    }
+    static TCellValue FromText(const QString& s)
+    {
+        TCellValue r;
+        r.Kind = Text;
+        r.Str = s;
+        return r;
+    }
+    static TCellValue FromError(uint8_t e)
+    {
+        TCellValue r;
+        r.Kind = Error;
+        r.Err = e;
+        return r;
+    }
     // What GetCellNumber reads: the number, or 0 for anything else.
     double AsNumber() const { return Kind == Number ? Num : 0.0; }
 };
@@ -90,9 +116,7 @@ struct TCellFormat {
     bool Shaded = false;
 
     bool operator==(const TCellFormat&) const = default;
-    bool HasVisibleDecoration() const {
-        return Left.Style || Right.Style || Top.Style || Bottom.Style || Shaded;
-    }
+    bool HasVisibleDecoration() const { return Left.Style || Right.Style || Top.Style || Bottom.Style || Shaded; }
 };
 
 size_t qHash(const TCellFormat& f, size_t seed = 0);

@@ -69,12 +69,11 @@ public:
     // unchanged. outline draws round the selection as a whole, left/right/top/bottom on every
     // cell's own edges (applied first, so the outline wins on the rim). shade 0 clear,
     // 1 grey, -1 unchanged. Colours are 0x00BBGGRR.
-    void SetCellBorders(int outline, int left, int right, int top, int bottom, int shade,
-                        uint32_t outlineColour, uint32_t leftColour, uint32_t rightColour,
-                        uint32_t topColour, uint32_t bottomColour);
+    void SetCellBorders(int outline, int left, int right, int top, int bottom, int shade, uint32_t outlineColour,
+                        uint32_t leftColour, uint32_t rightColour, uint32_t topColour, uint32_t bottomColour);
     // size in points (1 to 409).
-    void SetCellFont(const QString& name, int size, bool bold, bool italic, bool underline,
-                     bool strikeout, uint32_t colour, bool outline, bool shadow);
+    void SetCellFont(const QString& name, int size, bool bold, bool italic, bool underline, bool strikeout,
+                     uint32_t colour, bool outline, bool shadow);
     // percent 10 to 400; with fitToPages the used range is shrunk to at most pagesWide by
     // pagesTall pages (0 leaves that direction free).
     void SetPrintScaling(int percent, bool fitToPages, int pagesWide, int pagesTall);
@@ -125,8 +124,7 @@ public:
     int PrintPagesTall() const { return m_pagesTall; }
 
     // Visits the stored cells of a range in row order, then column order.
-    void ForEachCell(const TCellRange& range,
-                     const std::function<void(int row, int col, const TCell&)>& visit) const;
+    void ForEachCell(const TCellRange& range, const std::function<void(int row, int col, const TCell&)>& visit) const;
     // Nearest cell with content left or right of col in the row (0 when none), for text
     // that spills into empty neighbours.
     int PreviousContentCol(int row, int col) const;
@@ -154,15 +152,13 @@ private:
     void FormatSelection(const std::function<void(TCellFormat&, int edges)>& change);
     // The formula's result, worked out first when a change has made it stale.
     const TCellValue& Evaluate(const TCell& cell) const;
-    bool IsCurrent(const TCell& cell) const {
-        return cell.CalcGeneration == m_calcGeneration && cell.CalcState == 2;
-    }
+    bool IsCurrent(const TCell& cell) const { return cell.CalcGeneration == m_calcGeneration && cell.CalcState == 2; }
 
     TCellMap m_cells;
     std::vector<TCellFormat> m_formats;
     QHash<TCellFormat, int> m_formatIndex;
-    std::vector<int> m_colWidths;         // index 1..ColLimit
-    std::map<int, int> m_rowHeightRuns;   // first row of a run -> height of the run
+    std::vector<int> m_colWidths;        // index 1..ColLimit
+    std::map<int, int> m_rowHeightRuns;  // first row of a run -> height of the run
     mutable std::vector<double> m_colLeft;
     mutable std::vector<double> m_rowTop;
     mutable bool m_colLeftValid = false;

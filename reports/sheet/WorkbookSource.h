@@ -8,7 +8,7 @@ class TWorkbook;
 class TWorkbookSource final : public TSheetSource {
 public:
     // The workbook must outlive the source.
-    explicit TWorkbookSource(const TWorkbook& book) : m_book(book) {}
+    explicit TWorkbookSource(const TWorkbook& book) : m_book(book) { }
 
     int LastRow() const override;
     int LastCol() const override;

@@ -11,52 +11,108 @@
 
 namespace {
 
-bool NeedsWideChars(const QString& s) {
+bool NeedsWideChars(const QString& s)
+{
     for (const QChar c : s)
-        if (c.unicode() > 0xFF) return true;
+        if (c.unicode() > 0xFF)
+            return true;
     return false;
 }
 
-void AppendChars(TBytes& out, const QString& s, bool wide) {
+void AppendChars(TBytes& out, const QString& s, bool wide)
+{
     for (const QChar c : s) {
-        if (wide) out.U16(c.unicode());
-        else out.U8(uint8_t(c.unicode()));
+        if (wide)
+            out.U16(c.unicode());
+        else
+            out.U8(uint8_t(c.unicode()));
     }
 }
 
 // Unicode string with an 8-bit or 16-bit character count, no rich text.
-void AppendString(TBytes& out, const QString& s, bool longCount) {
+void AppendString(TBytes& out, const QString& s, bool longCount)
+{
     const bool wide = NeedsWideChars(s);
-    if (longCount) out.U16(uint16_t(s.size()));
-    else out.U8(uint8_t(s.size()));
+    if (longCount)
+        out.U16(uint16_t(s.size()));
+    else
+        out.U8(uint8_t(s.size()));
     out.U8(wide ? 1 : 0);
     AppendChars(out, s, wide);
 }
 
 constexpr int MaxRecordData = 8224;
 enum : uint16_t {
-    rBOF = 0x0809, rEOF = 0x000A, rCONTINUE = 0x003C, rCODEPAGE = 0x0042, rWINDOW1 = 0x003D,
-    rDATEMODE = 0x0022, rPRECISION = 0x000E, rFONT = 0x0031, rFORMAT = 0x041E, rXF = 0x00E0,
-    rSTYLE = 0x0293, rBOUNDSHEET = 0x0085, rSST = 0x00FC, rEXTSST = 0x00FF,
-    rINTERFACEHDR = 0x00E1, rMMS = 0x00C1, rINTERFACEEND = 0x00E2, rWRITEACCESS = 0x005C,
-    rDSF = 0x0161, rTABID = 0x013D, rFNGROUPCOUNT = 0x009C, rWINDOWPROTECT = 0x0019,
-    rPROTECT = 0x0012, rPASSWORD = 0x0013, rPROT4REV = 0x01AF, rPROT4REVPASS = 0x01BC,
-    rBACKUP = 0x0040, rHIDEOBJ = 0x008D, rREFRESHALL = 0x01B7, rBOOKBOOL = 0x00DA,
-    rUSESELFS = 0x0160, rCALCMODE = 0x000D, rCALCCOUNT = 0x000C, rREFMODE = 0x000F,
-    rITERATION = 0x0011, rDELTA = 0x0010, rSAVERECALC = 0x005F, rPRINTHEADERS = 0x002A,
-    rPRINTGRIDLINES = 0x002B, rGRIDSET = 0x0082, rGUTS = 0x0080, rDEFAULTROWHEIGHT = 0x0225,
-    rWSBOOL = 0x0081, rHCENTER = 0x0083, rVCENTER = 0x0084, rLEFTMARGIN = 0x0026,
-    rRIGHTMARGIN = 0x0027, rTOPMARGIN = 0x0028, rBOTTOMMARGIN = 0x0029, rSETUP = 0x00A1,
-    rDEFCOLWIDTH = 0x0055, rCOLINFO = 0x007D, rDIMENSIONS = 0x0200, rROW = 0x0208,
-    rNUMBER = 0x0203, rLABELSST = 0x00FD, rBLANK = 0x0201, rMULBLANK = 0x00BE,
-    rFORMULA = 0x0006, rSTRING = 0x0207, rWINDOW2 = 0x023E, rSELECTION = 0x001D
+    rBOF = 0x0809,
+    rEOF = 0x000A,
+    rCONTINUE = 0x003C,
+    rCODEPAGE = 0x0042,
+    rWINDOW1 = 0x003D,
+    rDATEMODE = 0x0022,
+    rPRECISION = 0x000E,
+    rFONT = 0x0031,
+    rFORMAT = 0x041E,
+    rXF = 0x00E0,
+    rSTYLE = 0x0293,
+    rBOUNDSHEET = 0x0085,
+    rSST = 0x00FC,
+    rEXTSST = 0x00FF,
+    rINTERFACEHDR = 0x00E1,
+    rMMS = 0x00C1,
+    rINTERFACEEND = 0x00E2,
+    rWRITEACCESS = 0x005C,
+    rDSF = 0x0161,
+    rTABID = 0x013D,
+    rFNGROUPCOUNT = 0x009C,
+    rWINDOWPROTECT = 0x0019,
+    rPROTECT = 0x0012,
+    rPASSWORD = 0x0013,
+    rPROT4REV = 0x01AF,
+    rPROT4REVPASS = 0x01BC,
+    rBACKUP = 0x0040,
+    rHIDEOBJ = 0x008D,
+    rREFRESHALL = 0x01B7,
+    rBOOKBOOL = 0x00DA,
+    rUSESELFS = 0x0160,
+    rCALCMODE = 0x000D,
+    rCALCCOUNT = 0x000C,
+    rREFMODE = 0x000F,
+    rITERATION = 0x0011,
+    rDELTA = 0x0010,
+    rSAVERECALC = 0x005F,
+    rPRINTHEADERS = 0x002A,
+    rPRINTGRIDLINES = 0x002B,
+    rGRIDSET = 0x0082,
+    rGUTS = 0x0080,
+    rDEFAULTROWHEIGHT = 0x0225,
+    rWSBOOL = 0x0081,
+    rHCENTER = 0x0083,
+    rVCENTER = 0x0084,
+    rLEFTMARGIN = 0x0026,
+    rRIGHTMARGIN = 0x0027,
+    rTOPMARGIN = 0x0028,
+    rBOTTOMMARGIN = 0x0029,
+    rSETUP = 0x00A1,
+    rDEFCOLWIDTH = 0x0055,
+    rCOLINFO = 0x007D,
+    rDIMENSIONS = 0x0200,
+    rROW = 0x0208,
+    rNUMBER = 0x0203,
+    rLABELSST = 0x00FD,
+    rBLANK = 0x0201,
+    rMULBLANK = 0x00BE,
+    rFORMULA = 0x0006,
+    rSTRING = 0x0207,
+    rWINDOW2 = 0x023E,
+    rSELECTION = 0x001D
 };
 
 class TStream {
 public:
     TBytes Out;
     // Data longer than one record goes on in CONTINUE records.
-    void Record(uint16_t id, const QByteArray& data) {
+    void Record(uint16_t id, const QByteArray& data)
+    {
         qsizetype pos = 0;
         bool first = true;
         do {
@@ -70,33 +126,46 @@ public:
     }
     void Record(uint16_t id, const TBytes& body) { Record(id, body.Data); }
     void Record(uint16_t id) { Record(id, QByteArray()); }
-    void RecordU16(uint16_t id, uint16_t v) { TBytes b; b.U16(v); Record(id, b); }
-    void RecordF64(uint16_t id, double v) { TBytes b; b.F64(v); Record(id, b); }
+    void RecordU16(uint16_t id, uint16_t v)
+    {
+        TBytes b;
+        b.U16(v);
+        Record(id, b);
+    }
+    void RecordF64(uint16_t id, double v)
+    {
+        TBytes b;
+        b.F64(v);
+        Record(id, b);
+    }
 };
 
 // ------------------------------------------------------------------ colours
 
 // The default palette of the file format, indices 8 to 63, as RRGGBB.
-constexpr uint32_t Palette[56] = {
-    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
-    0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
-    0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF,
-    0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
-    0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
-    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
-    0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333};
+constexpr uint32_t Palette[56] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
+                                  0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
+                                  0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF,
+                                  0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
+                                  0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
+                                  0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
+                                  0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333};
 constexpr uint16_t IcvSilver = 22;
 constexpr uint16_t IcvWindowText = 0x40, IcvWindowBack = 0x41, IcvFontAuto = 0x7FFF;
 
 // Nearest palette entry to a 0x00BBGGRR colour.
-uint16_t PaletteIndex(uint32_t colorRef) {
+uint16_t PaletteIndex(uint32_t colorRef)
+{
     const int r = int(colorRef & 0xFF), g = int((colorRef >> 8) & 0xFF), b = int((colorRef >> 16) & 0xFF);
     int best = 0;
     long bestDist = -1;
     for (int i = 0; i < 56; ++i) {
         const int pr = int(Palette[i] >> 16), pg = int((Palette[i] >> 8) & 0xFF), pb = int(Palette[i] & 0xFF);
         const long d = long(pr - r) * (pr - r) + long(pg - g) * (pg - g) + long(pb - b) * (pb - b);
-        if (bestDist < 0 || d < bestDist) { best = i; bestDist = d; }
+        if (bestDist < 0 || d < bestDist) {
+            best = i;
+            bestDist = d;
+        }
     }
     return uint16_t(8 + best);
 }
@@ -104,13 +173,24 @@ uint16_t PaletteIndex(uint32_t colorRef) {
 // ------------------------------------------------------------------ formulas
 
 enum : uint8_t {
-    ptgAdd = 0x03, ptgSub = 0x04, ptgMul = 0x05, ptgDiv = 0x06, ptgUplus = 0x12,
-    ptgUminus = 0x13, ptgParen = 0x15, ptgInt = 0x1E, ptgNum = 0x1F, ptgRefR = 0x24,
-    ptgAreaR = 0x25, ptgFuncVarV = 0x42, ptgRefV = 0x44
+    ptgAdd = 0x03,
+    ptgSub = 0x04,
+    ptgMul = 0x05,
+    ptgDiv = 0x06,
+    ptgUplus = 0x12,
+    ptgUminus = 0x13,
+    ptgParen = 0x15,
+    ptgInt = 0x1E,
+    ptgNum = 0x1F,
+    ptgRefR = 0x24,
+    ptgAreaR = 0x25,
+    ptgFuncVarV = 0x42,
+    ptgRefV = 0x44
 };
 constexpr uint16_t iftabSum = 4;
 
-uint16_t ColumnField(int col, bool absCol, bool absRow) {
+uint16_t ColumnField(int col, bool absCol, bool absRow)
+{
     return uint16_t((col - 1) & 0xFF) | (absCol ? 0 : 0x4000) | (absRow ? 0 : 0x8000);
 }
 
@@ -122,47 +202,51 @@ struct TFontKey {
     bool Bold, Italic, Underline, Strikeout, Outline, Shadow;
     uint32_t Colour;
     bool operator==(const TFontKey&) const = default;
-    bool operator<(const TFontKey& o) const {
-        return std::tie(Name, Size, Bold, Italic, Underline, Strikeout, Outline, Shadow, Colour) <
-               std::tie(o.Name, o.Size, o.Bold, o.Italic, o.Underline, o.Strikeout, o.Outline, o.Shadow, o.Colour);
+    bool operator<(const TFontKey& o) const
+    {
+        return std::tie(Name, Size, Bold, Italic, Underline, Strikeout, Outline, Shadow, Colour)
+               < std::tie(o.Name, o.Size, o.Bold, o.Italic, o.Underline, o.Strikeout, o.Outline, o.Shadow, o.Colour);
     }
-    static TFontKey Of(const TCellFormat& f) {
+    static TFontKey Of(const TCellFormat& f)
+    {
         return {f.FontName, f.FontSize, f.Bold, f.Italic, f.Underline, f.Strikeout, f.Outline, f.Shadow, f.FontColour};
     }
 };
 
-void WriteFont(TStream& s, const TFontKey& k) {
+void WriteFont(TStream& s, const TFontKey& k)
+{
     TBytes b;
     b.U16(uint16_t(k.Size * 20));
     // Bold and underline are also carried by weight and underline type below; the flags
     // repeat them for readers that look only here.
-    b.U16(uint16_t((k.Bold ? 0x01 : 0) | (k.Italic ? 0x02 : 0) | (k.Underline ? 0x04 : 0) |
-                   (k.Strikeout ? 0x08 : 0) | (k.Outline ? 0x10 : 0) | (k.Shadow ? 0x20 : 0)));
+    b.U16(uint16_t((k.Bold ? 0x01 : 0) | (k.Italic ? 0x02 : 0) | (k.Underline ? 0x04 : 0) | (k.Strikeout ? 0x08 : 0)
+                   | (k.Outline ? 0x10 : 0) | (k.Shadow ? 0x20 : 0)));
     b.U16(k.Colour == 0 ? IcvFontAuto : PaletteIndex(k.Colour));
     b.U16(k.Bold ? 700 : 400);
-    b.U16(0);                       // no super- or subscript
+    b.U16(0);  // no super- or subscript
     b.U8(k.Underline ? 1 : 0);
-    b.U8(2);                        // family: swiss
-    b.U8(0);                        // ANSI character set
+    b.U8(2);  // family: swiss
+    b.U8(0);  // ANSI character set
     b.U8(0);
     AppendString(b, k.Name, false);
     s.Record(rFONT, b);
 }
 
-void WriteXf(TStream& s, uint16_t font, uint16_t format, bool style, const TCellFormat& f) {
+void WriteXf(TStream& s, uint16_t font, uint16_t format, bool style, const TCellFormat& f)
+{
     TBytes b;
     b.U16(font);
     b.U16(format);
-    b.U16(style ? 0xFFF5 : 0x0001);  // locked; a style has no parent, a cell's parent is style 0
+    b.U16(style ? 0xFFF5 : 0x0001);                // locked; a style has no parent, a cell's parent is style 0
     const uint8_t hAlign = uint8_t(f.HAlign - 1);  // general, left, centre, right
     const uint8_t vAlign = uint8_t(f.VAlign - 1);  // top, centre, bottom
     b.U8(uint8_t(hAlign | (f.Wrap ? 0x08 : 0) | vAlign << 4));
-    b.U8(0);     // no rotation
-    b.U8(0);     // no indent, left-to-right by context
+    b.U8(0);                    // no rotation
+    b.U8(0);                    // no indent, left-to-right by context
     b.U8(style ? 0x00 : 0x7C);  // a cell XF uses its own number, font, alignment, border, fill
     auto icv = [](const TBorderEdge& e) { return uint32_t(e.Style ? PaletteIndex(e.Colour) : 0); };
-    b.U32(uint32_t(f.Left.Style) | uint32_t(f.Right.Style) << 4 | uint32_t(f.Top.Style) << 8 |
-          uint32_t(f.Bottom.Style) << 12 | icv(f.Left) << 16 | icv(f.Right) << 23);
+    b.U32(uint32_t(f.Left.Style) | uint32_t(f.Right.Style) << 4 | uint32_t(f.Top.Style) << 8
+          | uint32_t(f.Bottom.Style) << 12 | icv(f.Left) << 16 | icv(f.Right) << 23);
     b.U32(icv(f.Top) | icv(f.Bottom) << 7 | (f.Shaded ? 1u : 0u) << 26);
     b.U16(uint16_t((f.Shaded ? IcvSilver : IcvWindowText) | IcvWindowBack << 7));
     s.Record(rXF, b);
@@ -170,13 +254,17 @@ void WriteXf(TStream& s, uint16_t font, uint16_t format, bool style, const TCell
 
 // The shared string table with its CONTINUE records, and the index that lets a reader
 // find every eighth string. Returns the SST's records; base is their stream offset.
-QByteArray BuildSst(const QStringList& strings, uint32_t totalRefs, qsizetype base) {
+QByteArray BuildSst(const QStringList& strings, uint32_t totalRefs, qsizetype base)
+{
     TStream s;
     QList<QByteArray> records;
     TBytes cur;
     cur.U32(totalRefs);
     cur.U32(uint32_t(strings.size()));
-    struct TBucket { uint32_t StreamPos; uint16_t RecordOffset; };
+    struct TBucket {
+        uint32_t StreamPos;
+        uint16_t RecordOffset;
+    };
     std::vector<TBucket> buckets;
     const int perBucket = std::max<int>(8, int((strings.size() + 127) / 128));
     qsizetype recordStart = base;  // stream position of the current record's header
@@ -190,7 +278,8 @@ QByteArray BuildSst(const QStringList& strings, uint32_t totalRefs, qsizetype ba
         const bool wide = NeedsWideChars(str);
         const int charSize = wide ? 2 : 1;
         // The count and flags never split from the first character.
-        if (cur.Size() + 3 + charSize > MaxRecordData) nextRecord();
+        if (cur.Size() + 3 + charSize > MaxRecordData)
+            nextRecord();
         if (i % perBucket == 0)
             buckets.push_back({uint32_t(recordStart + 4 + cur.Size()), uint16_t(4 + cur.Size())});
         cur.U16(uint16_t(str.size()));
@@ -235,7 +324,8 @@ struct TSheetContext {
     int FirstRow = 0, FirstCol = Sheet::ColLimit + 1;
 };
 
-void WriteCell(TStream& s, TSheetContext& ctx, int row, int col, const TSourceCell& cell) {
+void WriteCell(TStream& s, TSheetContext& ctx, int row, int col, const TSourceCell& cell)
+{
     const uint16_t xf = ctx.XfOfFormat[size_t(cell.Format)];
     TBytes b;
     b.U16(uint16_t(row - 1));
@@ -254,14 +344,18 @@ void WriteCell(TStream& s, TSheetContext& ctx, int row, int col, const TSourceCe
         const TCellValue& v = *cell.Result;
         switch (v.Kind) {
         case TCellValue::Number:
-        case TCellValue::Empty:
-            b.F64(v.AsNumber());
-            break;
+        case TCellValue::Empty: b.F64(v.AsNumber()); break;
         case TCellValue::Text:
-            b.U8(0x00); b.Zeros(5); b.U16(0xFFFF);
+            b.U8(0x00);
+            b.Zeros(5);
+            b.U16(0xFFFF);
             break;
         case TCellValue::Error:
-            b.U8(0x02); b.U8(0); b.U8(v.Err); b.Zeros(3); b.U16(0xFFFF);
+            b.U8(0x02);
+            b.U8(0);
+            b.U8(v.Err);
+            b.Zeros(3);
+            b.U16(0xFFFF);
             break;
         }
         b.U16(0);  // options: the stored result is current
@@ -277,14 +371,13 @@ void WriteCell(TStream& s, TSheetContext& ctx, int row, int col, const TSourceCe
         }
         break;
     }
-    case TSourceCell::Blank:
-        s.Record(rBLANK, b);
-        break;
+    case TSourceCell::Blank: s.Record(rBLANK, b); break;
     }
 }
 
 // Runs of format-only cells in one row go out as one MULBLANK.
-void WriteBlankRun(TStream& s, TSheetContext& ctx, int row, int firstCol, const std::vector<int>& formats) {
+void WriteBlankRun(TStream& s, TSheetContext& ctx, int row, int firstCol, const std::vector<int>& formats)
+{
     TBytes b;
     b.U16(uint16_t(row - 1));
     b.U16(uint16_t(firstCol - 1));
@@ -293,24 +386,28 @@ void WriteBlankRun(TStream& s, TSheetContext& ctx, int row, int firstCol, const 
         s.Record(rBLANK, b);
         return;
     }
-    for (const int f : formats) b.U16(ctx.XfOfFormat[size_t(f)]);
+    for (const int f : formats)
+        b.U16(ctx.XfOfFormat[size_t(f)]);
     b.U16(uint16_t(firstCol - 1 + int(formats.size()) - 1));
     s.Record(rMULBLANK, b);
 }
 
-void WriteRowBlock(TStream& s, TSheetContext& ctx, int firstRow, int lastRow, int defaultHeight) {
+void WriteRowBlock(TStream& s, TSheetContext& ctx, int firstRow, int lastRow, int defaultHeight)
+{
     const TSheetSource& sheet = ctx.Source;
-    const TCellRange rows{firstRow, 1, lastRow, Sheet::ColLimit};
+    const TCellRange rows {firstRow, 1, lastRow, Sheet::ColLimit};
     // Each row's first and last column, or none.
     std::map<int, std::pair<int, int>> extent;
     sheet.ForEachCell(rows, [&](int row, int col, const TSourceCell&) {
         auto [it, fresh] = extent.try_emplace(row, col, col);
-        if (!fresh) it->second.second = col;
+        if (!fresh)
+            it->second.second = col;
     });
     for (int row = firstRow; row <= lastRow; ++row) {
         const int height = sheet.RowHeight(row);
         const auto it = extent.find(row);
-        if (it == extent.end() && height == defaultHeight) continue;
+        if (it == extent.end() && height == defaultHeight)
+            continue;
         TBytes b;
         b.U16(uint16_t(row - 1));
         b.U16(it == extent.end() ? 0 : uint16_t(it->second.first - 1));
@@ -326,7 +423,8 @@ void WriteRowBlock(TStream& s, TSheetContext& ctx, int firstRow, int lastRow, in
     int blankRow = 0, blankStart = 0, blankNext = 0;
     std::vector<int> blanks;
     auto flush = [&] {
-        if (!blanks.empty()) WriteBlankRun(s, ctx, blankRow, blankStart, blanks);
+        if (!blanks.empty())
+            WriteBlankRun(s, ctx, blankRow, blankStart, blanks);
         blanks.clear();
     };
     sheet.ForEachCell(rows, [&](int row, int col, const TSourceCell& cell) {
@@ -347,13 +445,20 @@ void WriteRowBlock(TStream& s, TSheetContext& ctx, int firstRow, int lastRow, in
 }
 
 // The start of a BIFF8 substream of the given type, as written by the build of Excel 97.
-void WriteBOF(TStream& stream, uint16_t type) {
+void WriteBOF(TStream& stream, uint16_t type)
+{
     TBytes b;
-    b.U16(0x0600); b.U16(type); b.U16(0x0DBB); b.U16(0x07CC); b.U32(0); b.U32(6);
+    b.U16(0x0600);
+    b.U16(type);
+    b.U16(0x0DBB);
+    b.U16(0x07CC);
+    b.U32(0);
+    b.U32(6);
     stream.Record(rBOF, b);
 }
 
-QByteArray BuildSheet(TSheetContext& ctx) {
+QByteArray BuildSheet(TSheetContext& ctx)
+{
     const TSheetSource& sheet = ctx.Source;
     const TPageSetup setup = sheet.PageSetup();
     TStream s;
@@ -392,7 +497,7 @@ QByteArray BuildSheet(TSheetContext& ctx) {
         const bool letter = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
         b.U16(letter ? 1 : 9);  // paper: Letter or A4
         b.U16(uint16_t(setup.Scale));
-        b.U16(1);               // first page number
+        b.U16(1);  // first page number
         b.U16(uint16_t(setup.PagesWide));
         b.U16(uint16_t(setup.PagesTall));
         // Pages down then across; bit 1 set means portrait; the settings are valid.
@@ -408,7 +513,8 @@ QByteArray BuildSheet(TSheetContext& ctx) {
     for (int col = 1; col <= Sheet::ColLimit;) {
         const int width = sheet.ColumnWidth(col);
         int last = col;
-        while (last < Sheet::ColLimit && sheet.ColumnWidth(last + 1) == width) ++last;
+        while (last < Sheet::ColLimit && sheet.ColumnWidth(last + 1) == width)
+            ++last;
         if (width != Sheet::DefaultColumnWidth) {
             TBytes b;
             b.U16(uint16_t(col - 1));
@@ -435,7 +541,10 @@ QByteArray BuildSheet(TSheetContext& ctx) {
     // Rows that have cells or a height of their own, in blocks of 32 as Excel groups them.
     int lastListedRow = lastRow;
     for (int row = Sheet::RowLimit; row > lastListedRow; --row) {
-        if (sheet.RowHeight(row) != defaultHeight) { lastListedRow = row; break; }
+        if (sheet.RowHeight(row) != defaultHeight) {
+            lastListedRow = row;
+            break;
+        }
     }
     for (int block = 1; block <= lastListedRow; block += 32)
         WriteRowBlock(s, ctx, block, std::min(block + 31, lastListedRow), defaultHeight);
@@ -473,7 +582,8 @@ QByteArray BuildSheet(TSheetContext& ctx) {
 
 namespace XlsWriter {
 
-QByteArray EncodeFormula(const TFormula& formula) {
+QByteArray EncodeFormula(const TFormula& formula)
+{
     const auto& tokens = formula.Tokens();
     // A reference read directly by SUM is stored as a reference, one read by an
     // operator as a value: follow which token produced each operand.
@@ -482,14 +592,16 @@ QByteArray EncodeFormula(const TFormula& formula) {
     for (size_t i = 0; i < tokens.size(); ++i) {
         const TFormulaToken& t = tokens[i];
         switch (t.Type) {
-        case TFormulaToken::Add: case TFormulaToken::Sub:
-        case TFormulaToken::Mul: case TFormulaToken::Div:
+        case TFormulaToken::Add:
+        case TFormulaToken::Sub:
+        case TFormulaToken::Mul:
+        case TFormulaToken::Div:
             producers.pop_back();
             producers.back() = i;
             break;
-        case TFormulaToken::Negate: case TFormulaToken::Plus: case TFormulaToken::Paren:
-            producers.back() = i;
-            break;
+        case TFormulaToken::Negate:
+        case TFormulaToken::Plus:
+        case TFormulaToken::Paren: producers.back() = i; break;
         case TFormulaToken::Sum:
             for (int a = 0; a < t.ArgCount; ++a) {
                 referenceClass[producers.back()] = true;
@@ -497,9 +609,7 @@ QByteArray EncodeFormula(const TFormula& formula) {
             }
             producers.push_back(i);
             break;
-        default:
-            producers.push_back(i);
-            break;
+        default: producers.push_back(i); break;
         }
     }
     TBytes b;
@@ -544,8 +654,9 @@ QByteArray EncodeFormula(const TFormula& formula) {
     return b.Data;
 }
 
-QByteArray BuildWorkbookStream(const TSheetSource& sheet) {
-    TSheetContext ctx{sheet, {}, {}};
+QByteArray BuildWorkbookStream(const TSheetSource& sheet)
+{
+    TSheetContext ctx {sheet, {}, {}};
 
     // Formats, fonts and strings that the cells use.
     std::vector<bool> used(size_t(sheet.FormatCount()), false);
@@ -553,7 +664,8 @@ QByteArray BuildWorkbookStream(const TSheetSource& sheet) {
     QStringList strings;
     uint32_t stringRefs = 0;
     sheet.ForEachCell({1, 1, Sheet::RowLimit, Sheet::ColLimit}, [&](int row, int col, const TSourceCell& cell) {
-        if (ctx.FirstRow == 0) ctx.FirstRow = row;
+        if (ctx.FirstRow == 0)
+            ctx.FirstRow = row;
         ctx.FirstCol = std::min(ctx.FirstCol, col);
         used[size_t(cell.Format)] = true;
         if (cell.Kind == TSourceCell::Text) {
@@ -570,7 +682,8 @@ QByteArray BuildWorkbookStream(const TSheetSource& sheet) {
     std::vector<TFontKey> fontOrder;
     std::vector<QString> formatOrder;
     for (int i = 0; i < sheet.FormatCount(); ++i) {
-        if (!used[size_t(i)]) continue;
+        if (!used[size_t(i)])
+            continue;
         const TCellFormat& f = sheet.Format(i);
         const TFontKey key = TFontKey::Of(f);
         if (!(key == TFontKey::Of(defaults)) && !fonts.count(key)) {
@@ -587,7 +700,8 @@ QByteArray BuildWorkbookStream(const TSheetSource& sheet) {
     uint16_t nextXf = 16;
     std::vector<int> xfOrder;
     for (int i = 1; i < sheet.FormatCount(); ++i) {
-        if (!used[size_t(i)]) continue;
+        if (!used[size_t(i)])
+            continue;
         ctx.XfOfFormat[size_t(i)] = nextXf++;
         xfOrder.push_back(i);
     }
@@ -600,7 +714,8 @@ QByteArray BuildWorkbookStream(const TSheetSource& sheet) {
     {
         TBytes b;
         AppendString(b, QStringLiteral("Brindlemark"), true);
-        while (b.Size() < 112) b.U8(' ');
+        while (b.Size() < 112)
+            b.U8(' ');
         g.Record(rWRITEACCESS, b);
     }
     g.RecordU16(rCODEPAGE, 0x04B0);
@@ -616,23 +731,33 @@ QByteArray BuildWorkbookStream(const TSheetSource& sheet) {
     g.RecordU16(rHIDEOBJ, 0);
     {
         TBytes b;
-        b.U16(0x0168); b.U16(0x001E); b.U16(0x3A5C); b.U16(0x23BE);
-        b.U16(0x0038); b.U16(0); b.U16(0); b.U16(1); b.U16(0x0258);
+        b.U16(0x0168);
+        b.U16(0x001E);
+        b.U16(0x3A5C);
+        b.U16(0x23BE);
+        b.U16(0x0038);
+        b.U16(0);
+        b.U16(0);
+        b.U16(1);
+        b.U16(0x0258);
         g.Record(rWINDOW1, b);
     }
     g.RecordU16(rDATEMODE, 0);
     g.RecordU16(rPRECISION, 1);
     g.RecordU16(rREFRESHALL, 0);
     g.RecordU16(rBOOKBOOL, 0);
-    for (int i = 0; i < 4; ++i) WriteFont(g, TFontKey::Of(defaults));
-    for (const TFontKey& k : fontOrder) WriteFont(g, k);
+    for (int i = 0; i < 4; ++i)
+        WriteFont(g, TFontKey::Of(defaults));
+    for (const TFontKey& k : fontOrder)
+        WriteFont(g, k);
     for (const QString& f : formatOrder) {
         TBytes b;
         b.U16(numberFormats[f]);
         AppendString(b, f, true);
         g.Record(rFORMAT, b);
     }
-    for (int i = 0; i < 15; ++i) WriteXf(g, 0, 0, true, defaults);
+    for (int i = 0; i < 15; ++i)
+        WriteXf(g, 0, 0, true, defaults);
     WriteXf(g, 0, 0, false, defaults);
     for (const int i : xfOrder) {
         const TCellFormat& f = sheet.Format(i);
@@ -666,16 +791,24 @@ QByteArray BuildWorkbookStream(const TSheetSource& sheet) {
     return stream;
 }
 
-QByteArray BuildWorkbookFile(const TSheetSource& sheet) {
+QByteArray BuildWorkbookFile(const TSheetSource& sheet)
+{
     return CompoundFile::Build(QStringLiteral("Workbook"), BuildWorkbookStream(sheet));
 }
 
 }  // namespace XlsWriter
 
-QString TXlsExporter::FileFilter() const { return QStringLiteral("Excel|*.xls"); }
+QString TXlsExporter::FileFilter() const
+{
+    return QStringLiteral("Excel|*.xls");
+}
 
-QString TXlsExporter::Extension() const { return QStringLiteral("xls"); }
+QString TXlsExporter::Extension() const
+{
+    return QStringLiteral("xls");
+}
 
-void TXlsExporter::Export(const TSheetSource& sheet, const QString& path) const {
+void TXlsExporter::Export(const TSheetSource& sheet, const QString& path) const
+{
     WriteFile(path, [&] { return XlsWriter::BuildWorkbookFile(sheet); });
 }

@@ -18,7 +18,7 @@ const QEvent::Type Work = QEvent::Type(QEvent::User + 2);
 class TWorker : public QObject {
 public:
     std::function<void()> Throw = [] { throw EDatabaseError(QStringLiteral("Disk full")); };
-    int Reached = 0;   // steps after the throw that ran
+    int Reached = 0;  // steps after the throw that ran
     int Worked = 0;
 
 protected:
@@ -72,7 +72,7 @@ private slots:
         QCoreApplication::postEvent(&worker, new QEvent(Fail));
         QCoreApplication::postEvent(&worker, new QEvent(Work));
         QCoreApplication::sendPostedEvents(&worker);
-        QCOMPARE(dialogs->MessageTexts(), QStringList{message});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {message});
         QCOMPARE(dialogs->Messages().first().Type, mtError);
         QCOMPARE(dialogs->Messages().first().Buttons, mbOK);
         QCOMPARE(worker.Reached, 0);
@@ -142,7 +142,7 @@ private slots:
         bool later = false;
         QTimer::singleShot(20, [&later] { later = true; });
         QTRY_VERIFY(later);
-        QCOMPARE(dialogs->MessageTexts(), QStringList{QStringLiteral("No data")});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {QStringLiteral("No data")});
     }
 };
 

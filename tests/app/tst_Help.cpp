@@ -17,7 +17,10 @@
 
 namespace {
 
-QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+QString ProgramFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
 
 QString PlainText(const QString& html)
 {
@@ -45,15 +48,14 @@ private slots:
 
     void topicsTitlesAndComments()
     {
-        const THelpFile help = ParseHelpFile(QStringLiteral(
-            "# a comment before the topics\n"
-            "#\n"
-            "#topic First One\n"
-            "#title The first\n"
-            "Hello\n"
-            "# a comment inside\n"
-            "#topic Second\n"
-            "Bye\n"));
+        const THelpFile help = ParseHelpFile(QStringLiteral("# a comment before the topics\n"
+                                                            "#\n"
+                                                            "#topic First One\n"
+                                                            "#title The first\n"
+                                                            "Hello\n"
+                                                            "# a comment inside\n"
+                                                            "#topic Second\n"
+                                                            "Bye\n"));
         QCOMPARE(help.Topics.size(), 2);
         QCOMPARE(help.Topics[0].Id, QStringLiteral("First One"));
         QCOMPARE(help.Topics[0].Title, QStringLiteral("The first"));
@@ -69,23 +71,29 @@ private slots:
     {
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("html");
-        QTest::newRow("lines of a paragraph are joined")
-            << "one\ntwo\n\nthree" << "<p>one two</p>\n<p>three</p>\n";
-        QTest::newRow("heading") << "= Adding a line\ntext" << "<h3>Adding a line</h3>\n<p>text</p>\n";
+        QTest::newRow("lines of a paragraph are joined") << "one\ntwo\n\nthree"
+                                                         << "<p>one two</p>\n<p>three</p>\n";
+        QTest::newRow("heading") << "= Adding a line\ntext"
+                                 << "<h3>Adding a line</h3>\n<p>text</p>\n";
         QTest::newRow("bullets with a continued item")
             << "Intro\n- one\n  more\n- two\nAfter"
             << "<p>Intro</p>\n<ul>\n<li>one more</li>\n<li>two</li>\n</ul>\n<p>After</p>\n";
         QTest::newRow("numbered items") << "1. first\n2. second"
                                         << "<ol>\n<li>first</li>\n<li>second</li>\n</ol>\n";
-        QTest::newRow("bullets then numbers are two lists")
-            << "- a\n1. b" << "<ul>\n<li>a</li>\n</ul>\n<ol>\n<li>b</li>\n</ol>\n";
-        QTest::newRow("bold") << "Press *OK* now" << "<p>Press <b>OK</b> now</p>\n";
-        QTest::newRow("lone star stays") << "5 * 3 and *" << "<p>5 * 3 and *</p>\n";
-        QTest::newRow("markup characters are text") << "a < b & \"c\"" << "<p>a &lt; b &amp; &quot;c&quot;</p>\n";
-        QTest::newRow("link") << "See [[T]]." << "<p>See <a href=\"topic:T\">T</a>.</p>\n";
+        QTest::newRow("bullets then numbers are two lists") << "- a\n1. b"
+                                                            << "<ul>\n<li>a</li>\n</ul>\n<ol>\n<li>b</li>\n</ol>\n";
+        QTest::newRow("bold") << "Press *OK* now"
+                              << "<p>Press <b>OK</b> now</p>\n";
+        QTest::newRow("lone star stays") << "5 * 3 and *"
+                                         << "<p>5 * 3 and *</p>\n";
+        QTest::newRow("markup characters are text") << "a < b & \"c\""
+                                                    << "<p>a &lt; b &amp; &quot;c&quot;</p>\n";
+        QTest::newRow("link") << "See [[T]]."
+                              << "<p>See <a href=\"topic:T\">T</a>.</p>\n";
         QTest::newRow("link with own text") << "[[Other Topic|the other one]]"
                                             << "<p><a href=\"topic:Other%20Topic\">the other one</a></p>\n";
-        QTest::newRow("trailing blanks and CR") << "text \r\n\r\n" << "<p>text</p>\n";
+        QTest::newRow("trailing blanks and CR") << "text \r\n\r\n"
+                                                << "<p>text</p>\n";
     }
     void markup()
     {
@@ -97,7 +105,8 @@ private slots:
 
     void linkLeadsBackToItsTopic()
     {
-        const THelpFile help = ParseHelpFile(QStringLiteral("#topic Income Transaction\n#topic A\n[[Income Transaction]]"));
+        const THelpFile help =
+            ParseHelpFile(QStringLiteral("#topic Income Transaction\n#topic A\n[[Income Transaction]]"));
         const QString html = help.Topics[1].Html;
         const QString href = html.section('"', 1, 1);
         QCOMPARE(TopicOfLink(QUrl(href)), QStringLiteral("Income Transaction"));
@@ -108,13 +117,20 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("text before a topic") << "Hello\n#topic A" << "test.hlp, line 1: text before the first #topic";
-        QTest::newRow("unknown directive") << "#topic A\n#tpoic B" << "test.hlp, line 2: unknown directive \"#tpoic\"";
-        QTest::newRow("topic without identifier") << "#topic   \n" << "test.hlp, line 1: #topic without a jump identifier";
-        QTest::newRow("topic twice") << "#topic A\nx\n#topic a" << "test.hlp, line 3: topic \"a\" is defined twice";
-        QTest::newRow("title after text") << "#topic A\nx\n#title T" << "test.hlp, line 3: #title after the text of topic \"A\"";
-        QTest::newRow("title before a topic") << "#title T" << "test.hlp, line 1: #title before the first #topic";
-        QTest::newRow("link to unknown topic") << "#topic A\n\n[[B]]" << "test.hlp, line 3: link to unknown topic \"B\"";
+        QTest::newRow("text before a topic") << "Hello\n#topic A"
+                                             << "test.hlp, line 1: text before the first #topic";
+        QTest::newRow("unknown directive") << "#topic A\n#tpoic B"
+                                           << "test.hlp, line 2: unknown directive \"#tpoic\"";
+        QTest::newRow("topic without identifier") << "#topic   \n"
+                                                  << "test.hlp, line 1: #topic without a jump identifier";
+        QTest::newRow("topic twice") << "#topic A\nx\n#topic a"
+                                     << "test.hlp, line 3: topic \"a\" is defined twice";
+        QTest::newRow("title after text") << "#topic A\nx\n#title T"
+                                          << "test.hlp, line 3: #title after the text of topic \"A\"";
+        QTest::newRow("title before a topic") << "#title T"
+                                              << "test.hlp, line 1: #title before the first #topic";
+        QTest::newRow("link to unknown topic") << "#topic A\n\n[[B]]"
+                                               << "test.hlp, line 3: link to unknown topic \"B\"";
     }
     void formatErrors()
     {
@@ -135,11 +151,13 @@ private slots:
         QTest::addColumn<QString>("topic");
         QTest::addColumn<QStringList>("mentions");
         QTest::newRow("Main Menu") << "Main Menu"
-                                   << QStringList{"Ctrl+I", "Ctrl+Alt+P", "Statics", "ZORP.DAT", "Exit"};
-        QTest::newRow("Income Transaction") << "Income Transaction"
-                                            << QStringList{"Use Date Filter?", "Income Filter", "ALL", "Delete record?", "Taxable"};
-        QTest::newRow("Expense Transaction") << "Expense Transaction"
-                                             << QStringList{"Please select a Expense", "Reference", "Expense Filter", "Delete record?"};
+                                   << QStringList {"Ctrl+I", "Ctrl+Alt+P", "Statics", "ZORP.DAT", "Exit"};
+        QTest::newRow("Income Transaction")
+            << "Income Transaction"
+            << QStringList {"Use Date Filter?", "Income Filter", "ALL", "Delete record?", "Taxable"};
+        QTest::newRow("Expense Transaction")
+            << "Expense Transaction"
+            << QStringList {"Please select a Expense", "Reference", "Expense Filter", "Delete record?"};
     }
     void programHelpFileHasTheTopics()
     {
@@ -161,9 +179,12 @@ private slots:
     {
         QTest::addColumn<QString>("topic");
         QTest::addColumn<QString>("title");
-        QTest::newRow("Main Menu") << "Main Menu" << "The main window";
-        QTest::newRow("Income Transaction") << "Income Transaction" << "Income transactions";
-        QTest::newRow("Expense Transaction") << "Expense Transaction" << "Expense transactions";
+        QTest::newRow("Main Menu") << "Main Menu"
+                                   << "The main window";
+        QTest::newRow("Income Transaction") << "Income Transaction"
+                                            << "Income transactions";
+        QTest::newRow("Expense Transaction") << "Expense Transaction"
+                                             << "Expense transactions";
     }
     void opensEachTopicFromAnotherDirectory()
     {
@@ -219,7 +240,8 @@ private slots:
             ShowHelpTopicIn(folderWithoutHelp.path(), QStringLiteral("Main Menu"));
             QFAIL("no error");
         } catch (const EHelpError& e) {
-            QVERIFY2(e.Message().startsWith(QStringLiteral("Cannot open the help file ZORP.hlp")), qPrintable(e.Message()));
+            QVERIFY2(e.Message().startsWith(QStringLiteral("Cannot open the help file ZORP.hlp")),
+                     qPrintable(e.Message()));
         }
         QVERIFY(!HelpViewer());
     }
@@ -231,7 +253,8 @@ private slots:
         const QString before = QDir::currentPath();
         QTimer::singleShot(0, [] { ShowHelpTopicIn(QStringLiteral("/no/such/folder"), QStringLiteral("Main Menu")); });
         QTRY_COMPARE(dialogs->Messages().size(), 1);
-        QCOMPARE(dialogs->Messages().first().Text, QStringLiteral("Cannot change the current directory to /no/such/folder."));
+        QCOMPARE(dialogs->Messages().first().Text,
+                 QStringLiteral("Cannot change the current directory to /no/such/folder."));
         QCOMPARE(dialogs->Messages().first().Type, mtError);
         QVERIFY(!HelpViewer());
         QCOMPARE(QDir::currentPath(), before);

@@ -30,8 +30,7 @@ public:
               Opened << url;
               return accept;
           }))
-    {
-    }
+    { }
     ~TRecordedShell() { SetShellOpener(std::move(m_previous)); }
     QList<QUrl> Opened;
 
@@ -74,21 +73,38 @@ private slots:
         QTest::addColumn<QKeySequence>("shortcut");
         QTest::addColumn<bool>("visible");
         const QString bar;
-        QTest::newRow("mnuTransaction") << "mnuTransaction" << bar << 0 << "&Transaction" << QKeySequence("Ctrl+T") << true;
-        QTest::newRow("mnuIncomeTransactions") << "mnuIncomeTransactions" << "mnuTransaction" << 0 << "Income Transactions" << QKeySequence("Ctrl+I") << true;
-        QTest::newRow("mnuExpenseTransactions") << "mnuExpenseTransactions" << "mnuTransaction" << 1 << "Expense Transactions" << QKeySequence("Ctrl+E") << true;
-        QTest::newRow("mnuPeriodTransactions") << "mnuPeriodTransactions" << "mnuTransaction" << 2 << "Period Transactions" << QKeySequence("Ctrl+P") << true;
+        QTest::newRow("mnuTransaction") << "mnuTransaction" << bar << 0 << "&Transaction" << QKeySequence("Ctrl+T")
+                                        << true;
+        QTest::newRow("mnuIncomeTransactions")
+            << "mnuIncomeTransactions"
+            << "mnuTransaction" << 0 << "Income Transactions" << QKeySequence("Ctrl+I") << true;
+        QTest::newRow("mnuExpenseTransactions")
+            << "mnuExpenseTransactions"
+            << "mnuTransaction" << 1 << "Expense Transactions" << QKeySequence("Ctrl+E") << true;
+        QTest::newRow("mnuPeriodTransactions")
+            << "mnuPeriodTransactions"
+            << "mnuTransaction" << 2 << "Period Transactions" << QKeySequence("Ctrl+P") << true;
         QTest::newRow("mnuReports") << "mnuReports" << bar << 1 << "&Reports" << QKeySequence("Ctrl+R") << true;
-        QTest::newRow("mnuExpensesReport") << "mnuExpensesReport" << "mnuReports" << 0 << "&Expense Report" << QKeySequence("Ctrl+Alt+E") << true;
-        QTest::newRow("mnuSalesReport") << "mnuSalesReport" << "mnuReports" << 1 << "&Income Report" << QKeySequence("Ctrl+Alt+I") << true;
-        QTest::newRow("mnuIncomeReport") << "mnuIncomeReport" << "mnuReports" << 2 << "&Profit and Loss Report" << QKeySequence("Ctrl+Alt+P") << true;
+        QTest::newRow("mnuExpensesReport")
+            << "mnuExpensesReport"
+            << "mnuReports" << 0 << "&Expense Report" << QKeySequence("Ctrl+Alt+E") << true;
+        QTest::newRow("mnuSalesReport") << "mnuSalesReport"
+                                        << "mnuReports" << 1 << "&Income Report" << QKeySequence("Ctrl+Alt+I") << true;
+        QTest::newRow("mnuIncomeReport") << "mnuIncomeReport"
+                                         << "mnuReports" << 2 << "&Profit and Loss Report" << QKeySequence("Ctrl+Alt+P")
+                                         << true;
         QTest::newRow("mnuStatics") << "mnuStatics" << bar << 2 << "Statics" << QKeySequence() << true;
-        QTest::newRow("mnuExpenseType") << "mnuExpenseType" << "mnuStatics" << 0 << "Expense Type" << QKeySequence() << false;
-        QTest::newRow("mnuExpense") << "mnuExpense" << "mnuStatics" << 1 << "&Expense" << QKeySequence() << true;
-        QTest::newRow("mnuSales") << "mnuSales" << "mnuStatics" << 2 << "Income" << QKeySequence() << true;
+        QTest::newRow("mnuExpenseType") << "mnuExpenseType"
+                                        << "mnuStatics" << 0 << "Expense Type" << QKeySequence() << false;
+        QTest::newRow("mnuExpense") << "mnuExpense"
+                                    << "mnuStatics" << 1 << "&Expense" << QKeySequence() << true;
+        QTest::newRow("mnuSales") << "mnuSales"
+                                  << "mnuStatics" << 2 << "Income" << QKeySequence() << true;
         QTest::newRow("Help1") << "Help1" << bar << 3 << "Help" << QKeySequence("F1") << true;
-        QTest::newRow("mnuZORPHelp") << "mnuZORPHelp" << "Help1" << 0 << "ZORP Help" << QKeySequence() << true;
-        QTest::newRow("mnuExit") << "mnuExit" << "Help1" << 1 << "Exit" << QKeySequence() << true;
+        QTest::newRow("mnuZORPHelp") << "mnuZORPHelp"
+                                     << "Help1" << 0 << "ZORP Help" << QKeySequence() << true;
+        QTest::newRow("mnuExit") << "mnuExit"
+                                 << "Help1" << 1 << "Exit" << QKeySequence() << true;
     }
     void menuItems()
     {
@@ -100,9 +116,8 @@ private slots:
         QFETCH(bool, visible);
         QAction* action = Action(name);
         QVERIFY2(action, qPrintable(name));
-        const QList<QAction*> siblings = menu.isEmpty()
-            ? m_window->menuBar()->actions()
-            : m_window->findChild<QMenu*>(menu)->actions();
+        const QList<QAction*> siblings =
+            menu.isEmpty() ? m_window->menuBar()->actions() : m_window->findChild<QMenu*>(menu)->actions();
         QCOMPARE(siblings.indexOf(action), position);
         QCOMPARE(action->text(), caption);
         QCOMPARE(action->shortcut(), shortcut);
@@ -279,9 +294,12 @@ private slots:
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Expense") << "mnuExpense" << "Expense";
-        QTest::newRow("Income") << "mnuSales" << "Income";
-        QTest::newRow("Expense Type") << "mnuExpenseType" << "Expense Type";
+        QTest::newRow("Expense") << "mnuExpense"
+                                 << "Expense";
+        QTest::newRow("Income") << "mnuSales"
+                                << "Income";
+        QTest::newRow("Expense Type") << "mnuExpenseType"
+                                      << "Expense Type";
     }
     void menuOpensAFreshModalScreenEachTime()
     {
@@ -310,7 +328,6 @@ private slots:
         QVERIFY(menu.findChildren<TfrmBaseDBGrid*>().isEmpty());  // freed when it closed
         QVERIFY(dialogs->Messages().isEmpty());
     }
-
 };
 
 int main(int argc, char* argv[])

@@ -2,9 +2,18 @@
 
 #include <QTest>
 
-void TScriptedDialogs::AnswerConfirmation(int modalResult) { m_confirmations << modalResult; }
-void TScriptedDialogs::AnswerSave(const QString& fileName) { m_saveAnswers << fileName; }
-void TScriptedDialogs::AnswerPrinter(bool accepted) { m_printerAnswers << accepted; }
+void TScriptedDialogs::AnswerConfirmation(int modalResult)
+{
+    m_confirmations << modalResult;
+}
+void TScriptedDialogs::AnswerSave(const QString& fileName)
+{
+    m_saveAnswers << fileName;
+}
+void TScriptedDialogs::AnswerPrinter(bool accepted)
+{
+    m_printerAnswers << accepted;
+}
 
 QStringList TScriptedDialogs::MessageTexts() const
 {
@@ -31,14 +40,14 @@ void TScriptedDialogs::Clear()
 
 int TScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
-    m_messages << TMessage{text, type, buttons};
+    m_messages << TMessage {text, type, buttons};
     if (WhileShowing)
         WhileShowing(m_messages.last());
     if (buttons == mbOK)
         return mrOk;
     if (m_confirmations.isEmpty()) {
-        QTest::qFail(qPrintable(QStringLiteral("no answer queued for the question \"%1\"").arg(text)),
-                     __FILE__, __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("no answer queued for the question \"%1\"").arg(text)), __FILE__,
+                     __LINE__);
         return mrCancel;
     }
     return m_confirmations.takeFirst();
@@ -47,7 +56,7 @@ int TScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgB
 QString TScriptedDialogs::SaveFileName(QWidget*, const QString& caption, const QString& proposedName,
                                        const QString& filter, const QString& defaultExt)
 {
-    m_saveRequests << TSaveRequest{caption, proposedName, filter, defaultExt};
+    m_saveRequests << TSaveRequest {caption, proposedName, filter, defaultExt};
     if (m_saveAnswers.isEmpty()) {
         QTest::qFail("no answer queued for a save dialog", __FILE__, __LINE__);
         return {};

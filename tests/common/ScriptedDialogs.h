@@ -44,8 +44,8 @@ public:
     std::function<void(const TMessage&)> WhileShowing;
 
     int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
-    QString SaveFileName(QWidget* parent, const QString& caption, const QString& proposedName,
-                         const QString& filter, const QString& defaultExt) override;
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& proposedName, const QString& filter,
+                         const QString& defaultExt) override;
     bool ChoosePrinter(QPrinter& printer, QWidget* parent) override;
 
 private:
@@ -61,7 +61,7 @@ private:
 //   TScriptedDialogsScope dialogs;  ...  QCOMPARE(dialogs->MessageTexts(), {"No data"});
 class TScriptedDialogsScope {
 public:
-    TScriptedDialogsScope() : m_dialogs(new TScriptedDialogs), m_guard(std::unique_ptr<TDialogs>(m_dialogs)) {}
+    TScriptedDialogsScope() : m_dialogs(new TScriptedDialogs), m_guard(std::unique_ptr<TDialogs>(m_dialogs)) { }
     TScriptedDialogs* operator->() const { return m_dialogs; }
     TScriptedDialogs& operator*() const { return *m_dialogs; }
 

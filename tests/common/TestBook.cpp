@@ -89,8 +89,9 @@ TUnwritable::TUnwritable(const QString& path) : m_path(path)
 {
     m_immutable = SetImmutable(path, true);
     if (!m_immutable)
-        QFile::setPermissions(path, QFile::permissions(path) & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                                 QFile::WriteGroup | QFile::WriteOther));
+        QFile::setPermissions(path,
+                              QFile::permissions(path)
+                                  & ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther));
     // Proved by trying, not assumed.
     if (QFileInfo(path).isDir()) {
         const QByteArray probe = QFile::encodeName(path + "/write probe");

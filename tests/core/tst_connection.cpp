@@ -159,7 +159,7 @@ private slots:
         TExecution run(third);
         QVERIFY(run.Step());
         QCOMPARE(third.Integer(0), 42);
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, TExecution{first});
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, TExecution {first});
     }
 
     // The engine is opened without locks of its own, so another thread is turned away at
@@ -187,14 +187,13 @@ private slots:
         items.Close();
         const QString before = BookState(book);
 
-        std::map<QString, std::function<void()>> uses{
+        std::map<QString, std::function<void()>> uses {
             {"prepared command",
              [&] {
                  add.ParamByName("iID").SetAsInteger(3);
                  add.Execute();
              }},
-            {"new command",
-             [&] { TCommand("qryOther", c, "DELETE FROM SALES").Execute(); }},
+            {"new command", [&] { TCommand("qryOther", c, "DELETE FROM SALES").Execute(); }},
             {"query", [&] { items.Open(); }},
             {"transaction",
              [&] {
@@ -204,8 +203,7 @@ private slots:
             {"direct", [&] { c.ExecuteDirect("DELETE FROM SALES"); }},
         };
         const QString message = RaisedOnAnotherThread(uses.at(use));
-        QVERIFY2(message.contains("another part of the program") && message.contains(book.Path()),
-                 qPrintable(message));
+        QVERIFY2(message.contains("another part of the program") && message.contains(book.Path()), qPrintable(message));
         QVERIFY(!items.Active());
         QCOMPARE(c.TransactionDepth(), 0);
         QCOMPARE(BookState(book), before);
@@ -237,7 +235,7 @@ private slots:
         book.Exec(QStringLiteral("INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, "
                                  "EXPENSE_AMOUNT, TAXABLE) VALUES (2004, 2, %1, 1, 20000, 'N')")
                       .arg(d));
-        const std::map<QString, std::function<void()>> writes{
+        const std::map<QString, std::function<void()>> writes {
             {"SetNextSalesID", [&] { SetNextSalesID(2004, 2, d, 9); }},
             {"SetNextExpenseID", [&] { SetNextExpenseID(2004, 2, d, 9); }},
             {"UpdateDaySales", [&] { UpdateDaySales(2004, 2, d); }},
@@ -279,16 +277,17 @@ private slots:
         QTest::newRow("new book") << -1 << "none" << false << "" << current;
         QTest::newRow("current book") << current << "none" << false << "" << current;
         QTest::newRow("book from before versions") << 0 << "none" << false << "" << current;
-        QTest::newRow("newer book") << 7 << "none" << false << "newer version of Brindlemark (book version 7, this "
-                                                               "program reads up to 1)"
+        QTest::newRow("newer book") << 7 << "none" << false
+                                    << "newer version of Brindlemark (book version 7, this "
+                                       "program reads up to 1)"
                                     << 7;
-        QTest::newRow("newer book, read-only") << 7 << "none" << true << "newer version of Brindlemark (book version 7"
-                                               << 7;
-        QTest::newRow("older book, read-only") << 0 << "none" << true << "older version of Brindlemark (book version 0)"
-                                               << 0;
+        QTest::newRow("newer book, read-only")
+            << 7 << "none" << true << "newer version of Brindlemark (book version 7" << 7;
+        QTest::newRow("older book, read-only")
+            << 0 << "none" << true << "older version of Brindlemark (book version 0)" << 0;
         QTest::newRow("older book, read-only, current") << current << "none" << true << "" << current;
-        QTest::newRow("upgrade step") << current << "CREATE TABLE EXTRA (X);INSERT INTO EXTRA VALUES (1)" << false
-                                      << "" << current + 1;
+        QTest::newRow("upgrade step") << current << "CREATE TABLE EXTRA (X);INSERT INTO EXTRA VALUES (1)" << false << ""
+                                      << current + 1;
         QTest::newRow("failing upgrade step")
             << current << "CREATE TABLE EXTRA (X);INSERT INTO NO_SUCH_TABLE VALUES (1)" << false
             << "could not be brought up to date" << current;

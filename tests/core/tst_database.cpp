@@ -42,7 +42,7 @@ QStringList StoredIds(TDataSet& ds)
 // A step that only tells when it is undone.
 class TNamedStep : public TRollbackStep {
 public:
-    TNamedStep(QStringList& undone, const QString& name) : m_undone(undone), m_name(name) {}
+    TNamedStep(QStringList& undone, const QString& name) : m_undone(undone), m_name(name) { }
     void Undo() override { m_undone << m_name; }
 
 private:
@@ -63,14 +63,22 @@ private slots:
     {
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("key");
-        QTest::newRow("RESOURCE") << "RESOURCE" << "RESOURCE_NAME";
-        QTest::newRow("EXPENSE_TYPE") << "EXPENSE_TYPE" << "EXPENSE_TYPE_ID";
-        QTest::newRow("EXPENSE") << "EXPENSE" << "EXPENSE_ID";
-        QTest::newRow("SALES") << "SALES" << "SALES_ID";
-        QTest::newRow("PERIOD") << "PERIOD" << "YYYY,MM";
-        QTest::newRow("DAILY_TRANSACTION") << "DAILY_TRANSACTION" << "YYYY,MM,TRANSACTION_DATE";
-        QTest::newRow("DAILY_SALES") << "DAILY_SALES" << "YYYY,MM,TRANSACTION_DATE,DAILY_SALES_ID";
-        QTest::newRow("DAILY_EXPENSE") << "DAILY_EXPENSE" << "YYYY,MM,TRANSACTION_DATE,DAILY_EXPENSE_ID";
+        QTest::newRow("RESOURCE") << "RESOURCE"
+                                  << "RESOURCE_NAME";
+        QTest::newRow("EXPENSE_TYPE") << "EXPENSE_TYPE"
+                                      << "EXPENSE_TYPE_ID";
+        QTest::newRow("EXPENSE") << "EXPENSE"
+                                 << "EXPENSE_ID";
+        QTest::newRow("SALES") << "SALES"
+                               << "SALES_ID";
+        QTest::newRow("PERIOD") << "PERIOD"
+                                << "YYYY,MM";
+        QTest::newRow("DAILY_TRANSACTION") << "DAILY_TRANSACTION"
+                                           << "YYYY,MM,TRANSACTION_DATE";
+        QTest::newRow("DAILY_SALES") << "DAILY_SALES"
+                                     << "YYYY,MM,TRANSACTION_DATE,DAILY_SALES_ID";
+        QTest::newRow("DAILY_EXPENSE") << "DAILY_EXPENSE"
+                                       << "YYYY,MM,TRANSACTION_DATE,DAILY_EXPENSE_ID";
     }
     void newBookHasEveryTableAndKey()
     {
@@ -224,11 +232,13 @@ private slots:
     {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("second period")
-            << "INSERT INTO PERIOD (YYYY, MM, SALES, EXPENSES) VALUES (2004, 2, 0, 0)" << "UNIQUE";
+        QTest::newRow("second period") << "INSERT INTO PERIOD (YYYY, MM, SALES, EXPENSES) VALUES (2004, 2, 0, 0)"
+                                       << "UNIQUE";
         QTest::newRow("second day")
-            << "INSERT INTO DAILY_TRANSACTION (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 2, 38018)" << "UNIQUE";
-        QTest::newRow("month 13") << "INSERT INTO PERIOD (YYYY, MM) VALUES (2004, 13)" << "MM must be";
+            << "INSERT INTO DAILY_TRANSACTION (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 2, 38018)"
+            << "UNIQUE";
+        QTest::newRow("month 13") << "INSERT INTO PERIOD (YYYY, MM) VALUES (2004, 13)"
+                                  << "MM must be";
         QTest::newRow("month 0") << "INSERT INTO DAILY_TRANSACTION (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 0, 1)"
                                  << "MM must be";
         QTest::newRow("long description")
@@ -243,10 +253,13 @@ private slots:
         QTest::newRow("line number past 32767")
             << "INSERT INTO DAILY_SALES (YYYY, MM, TRANSACTION_DATE, DAILY_SALES_ID) VALUES (2004, 2, 38018, 32768)"
             << "from -32768 to 32767";
-        QTest::newRow("amount as text") << "INSERT INTO SALES (SALES_ID, AMOUNT) VALUES (3, 'lots')" << "amount";
-        QTest::newRow("amount as fraction") << "INSERT INTO SALES (SALES_ID, AMOUNT) VALUES (3, 1.5)" << "amount";
+        QTest::newRow("amount as text") << "INSERT INTO SALES (SALES_ID, AMOUNT) VALUES (3, 'lots')"
+                                        << "amount";
+        QTest::newRow("amount as fraction") << "INSERT INTO SALES (SALES_ID, AMOUNT) VALUES (3, 1.5)"
+                                            << "amount";
         QTest::newRow("no line number")
-            << "INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 2, 38018)" << "NOT NULL";
+            << "INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE) VALUES (2004, 2, 38018)"
+            << "NOT NULL";
     }
     void schemaRefusesBadRows()
     {
@@ -277,7 +290,8 @@ private slots:
     {
         TTestBook book;
         book.Exec("INSERT INTO DAILY_SALES (YYYY, MM, TRANSACTION_DATE, DAILY_SALES_ID) VALUES (2004, 2, 38018, 1)");
-        book.Exec("INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID) VALUES (2004, 2, 38018, 1)");
+        book.Exec(
+            "INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID) VALUES (2004, 2, 38018, 1)");
         QCOMPARE(book.Scalar("SELECT PROFILE_ID FROM DAILY_SALES").toInt(), 1);
         QCOMPARE(book.Scalar("SELECT PROFILE_ID FROM DAILY_EXPENSE").toInt(), 1);
     }
@@ -326,16 +340,25 @@ private slots:
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("undone");
-        QTest::newRow("outside a transaction") << "A" << "";
-        QTest::newRow("committed") << "begin A B commit" << "";
-        QTest::newRow("rolled back") << "begin A B rollback" << "B A";
-        QTest::newRow("savepoint rolled back") << "begin A begin B rollback C commit" << "B";
-        QTest::newRow("savepoint released, outer rolled back") << "begin A begin B commit C rollback" << "C B A";
+        QTest::newRow("outside a transaction") << "A"
+                                               << "";
+        QTest::newRow("committed") << "begin A B commit"
+                                   << "";
+        QTest::newRow("rolled back") << "begin A B rollback"
+                                     << "B A";
+        QTest::newRow("savepoint rolled back") << "begin A begin B rollback C commit"
+                                               << "B";
+        QTest::newRow("savepoint released, outer rolled back") << "begin A begin B commit C rollback"
+                                                               << "C B A";
         QTest::newRow("released savepoint, then a sibling rolled back")
-            << "begin A begin B commit begin C rollback commit" << "C";
-        QTest::newRow("three deep, middle rolled back") << "begin A begin B begin C commit rollback commit" << "C B";
-        QTest::newRow("commit refused by the engine") << "begin A B refused-commit" << "B A";
-        QTest::newRow("next transaction starts clean") << "begin A commit begin B rollback" << "B";
+            << "begin A begin B commit begin C rollback commit"
+            << "C";
+        QTest::newRow("three deep, middle rolled back") << "begin A begin B begin C commit rollback commit"
+                                                        << "C B";
+        QTest::newRow("commit refused by the engine") << "begin A B refused-commit"
+                                                      << "B A";
+        QTest::newRow("next transaction starts clean") << "begin A commit begin B rollback"
+                                                       << "B";
     }
     void rollbackStepsFollowTheirUnit()
     {
@@ -435,7 +458,7 @@ private slots:
             t.Commit();
         });
         QVERIFY(items.IsInserting());
-        QCOMPARE(StoredIds(items), QStringList{"1"});
+        QCOMPARE(StoredIds(items), QStringList {"1"});
         items.Close();
         QCOMPARE(c.TransactionDepth(), 0);
         c.Close();

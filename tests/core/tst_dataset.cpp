@@ -303,12 +303,18 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("amount letters") << "EXPENSE_AMOUNT" << "12x";
-        QTest::newRow("amount too precise") << "EXPENSE_AMOUNT" << "1.00001";
-        QTest::newRow("line number too big") << "DAILY_EXPENSE_ID" << "32768";
-        QTest::newRow("line number not a number") << "DAILY_EXPENSE_ID" << "one";
-        QTest::newRow("day beyond 32 bits") << "TRANSACTION_DATE" << "3000000000";
-        QTest::newRow("reference too long") << "REFERENCE" << "123456789012345678901";
+        QTest::newRow("amount letters") << "EXPENSE_AMOUNT"
+                                        << "12x";
+        QTest::newRow("amount too precise") << "EXPENSE_AMOUNT"
+                                            << "1.00001";
+        QTest::newRow("line number too big") << "DAILY_EXPENSE_ID"
+                                             << "32768";
+        QTest::newRow("line number not a number") << "DAILY_EXPENSE_ID"
+                                                  << "one";
+        QTest::newRow("day beyond 32 bits") << "TRANSACTION_DATE"
+                                            << "3000000000";
+        QTest::newRow("reference too long") << "REFERENCE"
+                                            << "123456789012345678901";
     }
     void badInputChangesNothing()
     {
@@ -409,14 +415,14 @@ private slots:
         QTest::addColumn<QVariantList>("values");
         QTest::addColumn<int>("options");
         QTest::addColumn<int>("found");  // row index, -1 when none
-        QTest::newRow("one field") << "EXPENSE_ID" << QVariantList{9} << 0 << 1;
-        QTest::newRow("text exact") << "EXPENSE_DESCRIPTION" << QVariantList{"ELEVATOR"} << 0 << 1;
-        QTest::newRow("text exact needs all") << "EXPENSE_DESCRIPTION" << QVariantList{"ELE"} << 0 << -1;
-        QTest::newRow("partial key") << "EXPENSE_DESCRIPTION" << QVariantList{"ELE"} << int(loPartialKey) << 0;
-        QTest::newRow("case") << "EXPENSE_DESCRIPTION" << QVariantList{"rent"} << int(loCaseInsensitive) << 2;
-        QTest::newRow("two fields") << "TAXABLE;EXPENSE_TYPE_ID" << QVariantList{"Y", 1} << 0 << 1;
-        QTest::newRow("two fields, none") << "TAXABLE;EXPENSE_ID" << QVariantList{"N", 9} << 0 << -1;
-        QTest::newRow("number given as text") << "EXPENSE_ID" << QVariantList{"8"} << 0 << 0;
+        QTest::newRow("one field") << "EXPENSE_ID" << QVariantList {9} << 0 << 1;
+        QTest::newRow("text exact") << "EXPENSE_DESCRIPTION" << QVariantList {"ELEVATOR"} << 0 << 1;
+        QTest::newRow("text exact needs all") << "EXPENSE_DESCRIPTION" << QVariantList {"ELE"} << 0 << -1;
+        QTest::newRow("partial key") << "EXPENSE_DESCRIPTION" << QVariantList {"ELE"} << int(loPartialKey) << 0;
+        QTest::newRow("case") << "EXPENSE_DESCRIPTION" << QVariantList {"rent"} << int(loCaseInsensitive) << 2;
+        QTest::newRow("two fields") << "TAXABLE;EXPENSE_TYPE_ID" << QVariantList {"Y", 1} << 0 << 1;
+        QTest::newRow("two fields, none") << "TAXABLE;EXPENSE_ID" << QVariantList {"N", 9} << 0 << -1;
+        QTest::newRow("number given as text") << "EXPENSE_ID" << QVariantList {"8"} << 0 << 0;
     }
     void locate()
     {
@@ -442,26 +448,27 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QList<int>>("expenses");
         // Lines: day 36525 expense 7, 36526 expense 7, 36530 expense 8, 36556 expense 7, 36557 expense 9.
-        QTest::newRow("empty lets everything through") << "" << QList<int>{7, 7, 8, 7, 9};
-        QTest::newRow("blank lets everything through") << "   " << QList<int>{7, 7, 8, 7, 9};
+        QTest::newRow("empty lets everything through") << "" << QList<int> {7, 7, 8, 7, 9};
+        QTest::newRow("blank lets everything through") << "   " << QList<int> {7, 7, 8, 7, 9};
         QTest::newRow("date range and expense, as the screen writes it")
-            << " TRANSACTION_DATE >= 36526 AND TRANSACTION_DATE <= 36556 AND EXPENSE_ID = 7" << QList<int>{7, 7};
-        QTest::newRow("bounds are inclusive") << " TRANSACTION_DATE >= 36526 AND TRANSACTION_DATE <= 36556"
-                                              << QList<int>{7, 8, 7};
-        QTest::newRow("from after to shows none") << " TRANSACTION_DATE >= 36557 AND TRANSACTION_DATE <= 36556"
-                                                  << QList<int>{};
-        QTest::newRow("expense only") << "EXPENSE_ID = 9" << QList<int>{9};
-        QTest::newRow("text literal") << "TAXABLE = 'N'" << QList<int>{8};
-        QTest::newRow("amount in whole units") << "EXPENSE_AMOUNT > 2" << QList<int>{9};
-        QTest::newRow("or") << "EXPENSE_ID = 8 OR EXPENSE_ID = 9" << QList<int>{8, 9};
-        QTest::newRow("not equal, lower case words") << "expense_id <> 7 and transaction_date < 36557"
-                                                     << QList<int>{8};
-        QTest::newRow("one day") << "TRANSACTION_DATE = 36556" << QList<int>{7};
-        QTest::newRow("strict bounds") << "TRANSACTION_DATE > 36525 AND TRANSACTION_DATE < 36557" << QList<int>{7, 8, 7};
-        QTest::newRow("range beyond every row") << "TRANSACTION_DATE >= 40000" << QList<int>{};
+            << " TRANSACTION_DATE >= 36526 AND TRANSACTION_DATE <= 36556 AND EXPENSE_ID = 7" << QList<int> {7, 7};
+        QTest::newRow("bounds are inclusive")
+            << " TRANSACTION_DATE >= 36526 AND TRANSACTION_DATE <= 36556" << QList<int> {7, 8, 7};
+        QTest::newRow("from after to shows none")
+            << " TRANSACTION_DATE >= 36557 AND TRANSACTION_DATE <= 36556" << QList<int> {};
+        QTest::newRow("expense only") << "EXPENSE_ID = 9" << QList<int> {9};
+        QTest::newRow("text literal") << "TAXABLE = 'N'" << QList<int> {8};
+        QTest::newRow("amount in whole units") << "EXPENSE_AMOUNT > 2" << QList<int> {9};
+        QTest::newRow("or") << "EXPENSE_ID = 8 OR EXPENSE_ID = 9" << QList<int> {8, 9};
+        QTest::newRow("not equal, lower case words")
+            << "expense_id <> 7 and transaction_date < 36557" << QList<int> {8};
+        QTest::newRow("one day") << "TRANSACTION_DATE = 36556" << QList<int> {7};
+        QTest::newRow("strict bounds") << "TRANSACTION_DATE > 36525 AND TRANSACTION_DATE < 36557"
+                                       << QList<int> {7, 8, 7};
+        QTest::newRow("range beyond every row") << "TRANSACTION_DATE >= 40000" << QList<int> {};
         QTest::newRow("range and an OR") << "TRANSACTION_DATE <= 36525 OR TRANSACTION_DATE >= 36557"
-                                         << QList<int>{7, 9};
-        QTest::newRow("money beyond every amount") << "EXPENSE_AMOUNT < 922337203685478" << QList<int>{7, 7, 8, 7, 9};
+                                         << QList<int> {7, 9};
+        QTest::newRow("money beyond every amount") << "EXPENSE_AMOUNT < 922337203685478" << QList<int> {7, 7, 8, 7, 9};
     }
     void filter()
     {
@@ -513,7 +520,7 @@ private slots:
             QVERIFY2(e.Message().startsWith("Invalid filter"), qPrintable(e.Message()));
         }
         QCOMPARE(q.Filter(), QString("EXPENSE_ID = 8"));
-        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int>{8});
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int> {8});
     }
 
     void filterAfterRowsWereAddedOutOfOrder()
@@ -525,7 +532,7 @@ private slots:
         q.SetFiltered(true);
         q.Open();
         q.SetFilter(" TRANSACTION_DATE >= 36530");
-        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int>{8});
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int> {8});
         q.SetFilter("");
         q.Insert();  // before the first row, though its day is the latest
         q.FieldByName("YYYY").SetAsInteger(2000);
@@ -535,9 +542,9 @@ private slots:
         q.FieldByName("EXPENSE_ID").SetAsInteger(9);
         q.Post();
         q.SetFilter(" TRANSACTION_DATE >= 36530");
-        QCOMPARE(Numbers(q, "EXPENSE_ID"), (QList<int>{9, 8}));
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), (QList<int> {9, 8}));
         q.SetFilter(" TRANSACTION_DATE <= 36525");
-        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int>{7});
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int> {7});
     }
 
     void filterSetBeforeOpenAppliesOnOpen()
@@ -549,9 +556,9 @@ private slots:
         q.SetFiltered(true);
         q.SetFilter("EXPENSE_ID = 8");
         q.Open();
-        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int>{8});
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int> {8});
         q.Requery();
-        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int>{8});
+        QCOMPARE(Numbers(q, "EXPENSE_ID"), QList<int> {8});
     }
 
     void calculatedFields()
@@ -597,8 +604,9 @@ private slots:
         TQuery lines("qryGetTransactionExpenses", book.Connection(), LinesSql);
         lines.AddField("DAILY_EXPENSE_ID");
         lines.AddField("EXPENSE_ID").Visible = false;
-        lines.AddLookupField("ExpenseDescription", TFieldType::String, &names, "EXPENSE_ID", "EXPENSE_ID",
-                             "EXPENSE_DESCRIPTION")
+        lines
+            .AddLookupField("ExpenseDescription", TFieldType::String, &names, "EXPENSE_ID", "EXPENSE_ID",
+                            "EXPENSE_DESCRIPTION")
             .DisplayLabel = "Expense";
         lines.Open();
         QVERIFY(names.Active());  // opened with the set, not by the first read
@@ -735,9 +743,15 @@ private slots:
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("ending");
         QTest::addColumn<bool>("undone");
-        const char* operations[] = {"insert",         "edit",           "edit of the key",
-                                    "delete",         "insert, refresh", "edit, refresh",
-                                    "delete, refresh", "open after a write", "insert, another begun"};
+        const char* operations[] = {"insert",
+                                    "edit",
+                                    "edit of the key",
+                                    "delete",
+                                    "insert, refresh",
+                                    "edit, refresh",
+                                    "delete, refresh",
+                                    "open after a write",
+                                    "insert, another begun"};
         const std::pair<const char*, bool> endings[] = {{"no transaction", false},
                                                         {"committed", false},
                                                         {"rolled back", true},

@@ -68,7 +68,9 @@ struct TLines {
     const char* amount;
 
     TLines(TLineKind k, TQuery& q)
-        : kind(k), query(q), storage(k, q),
+        : kind(k),
+          query(q),
+          storage(k, q),
           number(k == TLineKind::Income ? "DAILY_SALES_ID" : "DAILY_EXPENSE_ID"),
           amount(k == TLineKind::Income ? "SALES_AMOUNT" : "EXPENSE_AMOUNT")
     {
@@ -99,8 +101,7 @@ struct TLines {
         }
     }
     // Adds a line and returns its number.
-    int Add(const TLineDay& day, int item, qint64 scaled, bool taxable = true,
-            TDayRecord record = TDayRecord::Ensure)
+    int Add(const TLineDay& day, int item, qint64 scaled, bool taxable = true, TDayRecord record = TDayRecord::Ensure)
     {
         query.Insert();
         query.FieldByName(amount).SetAsMoney(Money::FromScaled(scaled));
@@ -150,22 +151,24 @@ QString BrokenInvariants(TTestBook& book)
     const QString dayMatch = "L.YYYY = D.YYYY AND L.MM = D.MM AND L.TRANSACTION_DATE = D.TRANSACTION_DATE";
     check("day takings",
           "SELECT count(*) FROM DAILY_TRANSACTION D WHERE TAKINGS IS NOT (SELECT COALESCE(SUM(SALES_AMOUNT), 0) "
-          "FROM DAILY_SALES L WHERE " + dayMatch + " AND L.TAXABLE IN ('Y', 'N'))");
+          "FROM DAILY_SALES L WHERE "
+              + dayMatch + " AND L.TAXABLE IN ('Y', 'N'))");
     check("day expenses",
           "SELECT count(*) FROM DAILY_TRANSACTION D WHERE EXPENSES IS NOT (SELECT COALESCE(SUM(EXPENSE_AMOUNT), 0) "
-          "FROM DAILY_EXPENSE L WHERE " + dayMatch + " AND L.TAXABLE IN ('Y', 'N'))");
-    check("month sales",
-          "SELECT count(*) FROM PERIOD P WHERE SALES IS NOT (SELECT COALESCE(SUM(SALES_AMOUNT), 0) "
-          "FROM DAILY_SALES L WHERE L.YYYY = P.YYYY AND L.MM = P.MM)");
+          "FROM DAILY_EXPENSE L WHERE "
+              + dayMatch + " AND L.TAXABLE IN ('Y', 'N'))");
+    check("month sales", "SELECT count(*) FROM PERIOD P WHERE SALES IS NOT (SELECT COALESCE(SUM(SALES_AMOUNT), 0) "
+                         "FROM DAILY_SALES L WHERE L.YYYY = P.YYYY AND L.MM = P.MM)");
     check("month expenses",
           "SELECT count(*) FROM PERIOD P WHERE EXPENSES IS NOT (SELECT COALESCE(SUM(EXPENSE_AMOUNT), 0) "
           "FROM DAILY_EXPENSE L WHERE L.YYYY = P.YYYY AND L.MM = P.MM)");
     // Lines stored through the sequence always have their day and month.
     check("income line without its day",
-          "SELECT count(*) FROM DAILY_SALES L WHERE NOT EXISTS (SELECT 1 FROM DAILY_TRANSACTION D WHERE " + dayMatch + ")");
+          "SELECT count(*) FROM DAILY_SALES L WHERE NOT EXISTS (SELECT 1 FROM DAILY_TRANSACTION D WHERE " + dayMatch
+              + ")");
     check("expense line without its day",
-          "SELECT count(*) FROM DAILY_EXPENSE L WHERE NOT EXISTS (SELECT 1 FROM DAILY_TRANSACTION D WHERE " + dayMatch +
-              ")");
+          "SELECT count(*) FROM DAILY_EXPENSE L WHERE NOT EXISTS (SELECT 1 FROM DAILY_TRANSACTION D WHERE " + dayMatch
+              + ")");
     check("month out of step with its day",
           "SELECT (SELECT count(*) FROM DAILY_SALES WHERE "
           "(YYYY * 100 + MM) <> CAST(strftime('%Y%m', TRANSACTION_DATE + 2415018.5) AS INTEGER)) + "
@@ -226,7 +229,7 @@ const char* ItemColumn(TLineKind kind)
 QStringList StoredRows(TLines& lines)
 {
     TQuery& q = lines.query;
-    const QStringList names = {"YYYY", "MM", "TRANSACTION_DATE", lines.number, ItemColumn(lines.kind), lines.amount,
+    const QStringList names = {"YYYY",    "MM",  "TRANSACTION_DATE", lines.number, ItemColumn(lines.kind), lines.amount,
                                "TAXABLE", "NOTE"};
     QStringList rows;
     for (int r = 0; r < q.RecordCount(); ++r) {
@@ -260,8 +263,8 @@ QStringList BookRows(TTestBook& book, TLineKind kind)
 // The whole book as one text: totals, counters and every line.
 QString BookText(TTestBook& book)
 {
-    return QStringList{BookState(book), BookRows(book, TLineKind::Income).join(' '),
-                       BookRows(book, TLineKind::Expense).join(' ')}
+    return QStringList {BookState(book), BookRows(book, TLineKind::Income).join(' '),
+                        BookRows(book, TLineKind::Expense).join(' ')}
         .join(" | ");
 }
 
@@ -293,18 +296,18 @@ public:
         auto when = [](const char* step) {
             return QStringLiteral(" WHEN EXISTS (SELECT 1 FROM FAULT WHERE STEP = '%1') BEGIN ").arg(step);
         };
-        book.Exec("CREATE TRIGGER FAULT_NUMBER BEFORE UPDATE OF LAST_SALES_ID, LAST_EXPENSE_ID ON DAILY_TRANSACTION" +
-                  when("number") + "SELECT RAISE(ABORT, 'no number for the line'); END");
-        book.Exec("CREATE TRIGGER FAULT_DAY BEFORE UPDATE OF TAKINGS, EXPENSES ON DAILY_TRANSACTION" + when("day") +
-                  "SELECT RAISE(ABORT, 'day total refused'); END");
-        book.Exec("CREATE TRIGGER FAULT_MONTH BEFORE UPDATE OF SALES, EXPENSES ON PERIOD" + when("month") +
-                  "SELECT RAISE(ABORT, 'month total refused'); END");
+        book.Exec("CREATE TRIGGER FAULT_NUMBER BEFORE UPDATE OF LAST_SALES_ID, LAST_EXPENSE_ID ON DAILY_TRANSACTION"
+                  + when("number") + "SELECT RAISE(ABORT, 'no number for the line'); END");
+        book.Exec("CREATE TRIGGER FAULT_DAY BEFORE UPDATE OF TAKINGS, EXPENSES ON DAILY_TRANSACTION" + when("day")
+                  + "SELECT RAISE(ABORT, 'day total refused'); END");
+        book.Exec("CREATE TRIGGER FAULT_MONTH BEFORE UPDATE OF SALES, EXPENSES ON PERIOD" + when("month")
+                  + "SELECT RAISE(ABORT, 'month total refused'); END");
         for (const char* table : {"DAILY_SALES", "DAILY_EXPENSE"})
             for (const char* event : {"INSERT", "UPDATE"}) {
-                book.Exec(QStringLiteral("CREATE TRIGGER FAULT_POST_%1_%2 BEFORE %2 ON %1").arg(table, event) +
-                          when("post") + "SELECT RAISE(ABORT, 'line refused'); END");
-                book.Exec(QStringLiteral("CREATE TRIGGER FAULT_KEY_%1_%2 AFTER %2 ON %1").arg(table, event) +
-                          when("key") + "INSERT INTO FAULT_CHILD VALUES (1); END");
+                book.Exec(QStringLiteral("CREATE TRIGGER FAULT_POST_%1_%2 BEFORE %2 ON %1").arg(table, event)
+                          + when("post") + "SELECT RAISE(ABORT, 'line refused'); END");
+                book.Exec(QStringLiteral("CREATE TRIGGER FAULT_KEY_%1_%2 AFTER %2 ON %1").arg(table, event)
+                          + when("key") + "INSERT INTO FAULT_CHILD VALUES (1); END");
             }
         sqlite3_commit_hook(book.Connection().Handle(), &TFaults::CommitHook, this);
     }
@@ -314,10 +317,10 @@ public:
 
     void Arm(TFault fault)
     {
-        const char* step = fault == TFault::NumberRefused ? "number"
-                           : fault == TFault::Post        ? "post"
-                           : fault == TFault::DayRollUp   ? "day"
-                           : fault == TFault::MonthRollUp ? "month"
+        const char* step = fault == TFault::NumberRefused    ? "number"
+                           : fault == TFault::Post           ? "post"
+                           : fault == TFault::DayRollUp      ? "day"
+                           : fault == TFault::MonthRollUp    ? "month"
                            : fault == TFault::CommitKeyUnmet ? "key"
                                                              : nullptr;
         if (step)
@@ -345,7 +348,8 @@ constexpr qint64 HugeAmount = 9000000000000000000LL;  // 900,000,000,000,000 sca
 int NextNumberOf(TTestBook& book, TLineKind kind, const TLineDay& day)
 {
     return int(std::max<qint64>(Counter(book, kind, day.TRANSACTION_DATE),
-                                HighestLine(book, kind, day.TRANSACTION_DATE))) + 1;
+                                HighestLine(book, kind, day.TRANSACTION_DATE)))
+           + 1;
 }
 
 }  // namespace
@@ -388,14 +392,30 @@ private slots:
         QTest::addColumn<QString>("sales");
         QTest::addColumn<QString>("expenses");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("profit on the expense base") << "1500000" << "1000000" << "50.00%";
-        QTest::newRow("no income") << "0" << "1000000" << "-100.00%";
-        QTest::newRow("no expenses") << "1500000" << "0" << "0.00%";
-        QTest::newRow("expenses null") << "1500000" << "" << "0.00%";
-        QTest::newRow("both null") << "" << "" << "0.00%";
-        QTest::newRow("income null") << "" << "1000000" << "-100.00%";
-        QTest::newRow("a third") << "400000" << "300000" << "33.33%";
-        QTest::newRow("loss beyond the expenses") << "-50000" << "1000000" << "-105.00%";
+        QTest::newRow("profit on the expense base") << "1500000"
+                                                    << "1000000"
+                                                    << "50.00%";
+        QTest::newRow("no income") << "0"
+                                   << "1000000"
+                                   << "-100.00%";
+        QTest::newRow("no expenses") << "1500000"
+                                     << "0"
+                                     << "0.00%";
+        QTest::newRow("expenses null") << "1500000"
+                                       << ""
+                                       << "0.00%";
+        QTest::newRow("both null") << ""
+                                   << ""
+                                   << "0.00%";
+        QTest::newRow("income null") << ""
+                                     << "1000000"
+                                     << "-100.00%";
+        QTest::newRow("a third") << "400000"
+                                 << "300000"
+                                 << "33.33%";
+        QTest::newRow("loss beyond the expenses") << "-50000"
+                                                  << "1000000"
+                                                  << "-105.00%";
     }
     void profitMargin()
     {
@@ -450,8 +470,10 @@ private slots:
         for (const char* deleted : {"day", "month", "both"})
             for (const char* madeBy : {"income line", "expense line", "ensure"})
                 QTest::addRow("%s deleted, made again by %s", deleted, madeBy) << deleted << madeBy;
-        QTest::newRow("month deleted, added on its screen") << "month" << "screen";
-        QTest::newRow("day deleted, added on its screen") << "day" << "screen";
+        QTest::newRow("month deleted, added on its screen") << "month"
+                                                            << "screen";
+        QTest::newRow("day deleted, added on its screen") << "day"
+                                                          << "screen";
     }
     void rowMadeAgainStartsFromItsLines()
     {
@@ -589,13 +611,13 @@ private slots:
         QTest::addColumn<QString>("counter");
         QTest::addColumn<QList<int>>("present");
         QTest::addColumn<int>("expected");
-        QTest::newRow("fresh day") << "0" << QList<int>{} << 1;
-        QTest::newRow("day added on its screen: null counter") << "" << QList<int>{} << 1;
-        QTest::newRow("ordinary: counter ahead of its lines") << "4" << QList<int>{1, 2} << 5;
-        QTest::newRow("ordinary: counter at its last line") << "4" << QList<int>{1, 4} << 5;
-        QTest::newRow("day record made again under its lines") << "0" << QList<int>{1, 2, 5} << 6;
-        QTest::newRow("null counter under its lines") << "" << QList<int>{3} << 4;
-        QTest::newRow("counter behind its lines") << "2" << QList<int>{1, 2, 3, 9} << 10;
+        QTest::newRow("fresh day") << "0" << QList<int> {} << 1;
+        QTest::newRow("day added on its screen: null counter") << "" << QList<int> {} << 1;
+        QTest::newRow("ordinary: counter ahead of its lines") << "4" << QList<int> {1, 2} << 5;
+        QTest::newRow("ordinary: counter at its last line") << "4" << QList<int> {1, 4} << 5;
+        QTest::newRow("day record made again under its lines") << "0" << QList<int> {1, 2, 5} << 6;
+        QTest::newRow("null counter under its lines") << "" << QList<int> {3} << 4;
+        QTest::newRow("counter behind its lines") << "2" << QList<int> {1, 2, 3, 9} << 10;
     }
     void nextNumber()
     {
@@ -659,9 +681,10 @@ private slots:
                 QVERIFY(lines.query.IsInserting());  // the line is still pending, for the user to see
                 lines.query.Cancel();
                 QCOMPARE(BookState(book), before);
-                QVERIFY_THROWS_EXCEPTION(EOverflowError, kind == TLineKind::Income
-                                                             ? GetNextSalesID(day.YYYY, day.MM, day.TRANSACTION_DATE)
-                                                             : GetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE));
+                QVERIFY_THROWS_EXCEPTION(EOverflowError,
+                                         kind == TLineKind::Income
+                                             ? GetNextSalesID(day.YYYY, day.MM, day.TRANSACTION_DATE)
+                                             : GetNextExpenseID(day.YYYY, day.MM, day.TRANSACTION_DATE));
                 QCOMPARE(BookState(book), before);
             }
         }
@@ -732,10 +755,11 @@ private slots:
                                      .arg(day.TRANSACTION_DATE))
                          .toString(),
                      QString("integer:0"));
-            QCOMPARE(book.Scalar(QStringLiteral("SELECT %1 FROM PERIOD").arg(kind == TLineKind::Income ? "SALES"
-                                                                                                       : "EXPENSES"))
-                         .toLongLong(),
-                     20000LL);
+            QCOMPARE(
+                book.Scalar(
+                        QStringLiteral("SELECT %1 FROM PERIOD").arg(kind == TLineKind::Income ? "SALES" : "EXPENSES"))
+                    .toLongLong(),
+                20000LL);
             lines.Remove(LineDay(2004, 6, 1), 1);
             QCOMPARE(book.Scalar("SELECT typeof(SALES) || typeof(EXPENSES) FROM PERIOD").toString(),
                      QString("integerinteger"));
@@ -755,8 +779,7 @@ private slots:
         QTest::newRow("same day keeps its number") << QDate(2004, 1, 5) << 2 << "2004/1:350000";
         QTest::newRow("another day of the month") << QDate(2004, 1, 6) << 5 << "2004/1:350000";
         QTest::newRow("another month") << QDate(2004, 2, 6) << 1 << "2004/1:150000 2004/2:200000";
-        QTest::newRow("another year, a day without record") << QDate(2005, 1, 1) << 1
-                                                            << "2004/1:150000 2005/1:200000";
+        QTest::newRow("another year, a day without record") << QDate(2005, 1, 1) << 1 << "2004/1:150000 2005/1:200000";
     }
     void editAndMove()
     {
@@ -883,8 +906,8 @@ private slots:
         TLineDay day = LineDay(2004, 1, 31);
         day.MM = 2;
         QVERIFY_THROWS_EXCEPTION(EConvertError, lines.Add(day, 1, 10000));
-        QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_TRANSACTION").toInt() +
-                     book.Scalar("SELECT count(*) FROM PERIOD").toInt(),
+        QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_TRANSACTION").toInt()
+                     + book.Scalar("SELECT count(*) FROM PERIOD").toInt(),
                  0);
     }
 
@@ -983,7 +1006,7 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<bool>("screen");
         const char* operations[] = {"new line on a new day", "new line on a day with lines", "changed on its day",
-                                    "moved to another day", "moved to another month", "moved, then put back"};
+                                    "moved to another day",  "moved to another month",       "moved, then put back"};
         const std::pair<TFault, const char*> faults[] = {
             {TFault::ItemRefused, "before the post: item refused"},
             {TFault::NumberRefused, "before the post: no number"},
@@ -1024,7 +1047,7 @@ private slots:
         const bool adding = operation.startsWith("new line");
         const TLineDay target = operation == "new line on a new day" || operation == "moved to another month" ? away
                                 : operation == "moved to another day" || operation == "moved, then put back" ? neighbour
-                                                                                                            : home;
+                                                                                                             : home;
         const TLineDay retryDay = operation == "moved, then put back" ? home : target;
         qint64 amount = 1234500;
         if (f == TFault::DayTotalOverflow) {
@@ -1060,11 +1083,11 @@ private slots:
         QVERIFY(!lines.query.IsEditing());
         QCOMPARE(book.Column("SELECT YYYY || '/' || MM || '/' || TRANSACTION_DATE || '#' || DAILY_EXPENSE_ID || ':' || "
                              "EXPENSE_AMOUNT FROM DAILY_EXPENSE WHERE NOTE = 'mine'"),
-                 QStringList{QStringLiteral("%1/%2/%3#%4:777700")
-                                 .arg(retryDay.YYYY)
-                                 .arg(retryDay.MM)
-                                 .arg(retryDay.TRANSACTION_DATE)
-                                 .arg(expected)});
+                 QStringList {QStringLiteral("%1/%2/%3#%4:777700")
+                                  .arg(retryDay.YYYY)
+                                  .arg(retryDay.MM)
+                                  .arg(retryDay.TRANSACTION_DATE)
+                                  .arg(expected)});
         QCOMPARE(book.Scalar("SELECT count(*) FROM DAILY_EXPENSE").toInt(), linesBefore + (adding ? 1 : 0));
         if (adding || !(retryDay == home))
             QCOMPARE(Counter(book, TLineKind::Expense, retryDay.TRANSACTION_DATE), qint64(expected));
@@ -1213,7 +1236,8 @@ private slots:
         QVERIFY(lines.Find(day, 1));
         const std::optional<TLineDay> deleted = lines.storage.Delete();
         QVERIFY(deleted.has_value() && *deleted == day);
-        QCOMPARE(book.Scalar("SELECT count(*) || ':' || SUM(TAKINGS) FROM DAILY_TRANSACTION").toString(), QString("1:0"));
+        QCOMPARE(book.Scalar("SELECT count(*) || ':' || SUM(TAKINGS) FROM DAILY_TRANSACTION").toString(),
+                 QString("1:0"));
     }
 
     void lineOfADeletedItemStillCounts()
@@ -1244,11 +1268,10 @@ private slots:
         TFaults faults(book);
         QRandomGenerator random(20040105);
         // Days around a month and a year end, so moves cross both.
-        const QList<int> days = {Day(2003, 12, 30), Day(2003, 12, 31), Day(2004, 1, 1), Day(2004, 1, 2),
-                                 Day(2004, 1, 31), Day(2004, 2, 1)};
-        const TFault failures[] = {TFault::ItemRefused, TFault::NumberRefused, TFault::Post,
-                                   TFault::DayRollUp,   TFault::MonthRollUp,   TFault::CommitRefused,
-                                   TFault::CommitKeyUnmet};
+        const QList<int> days = {Day(2003, 12, 30), Day(2003, 12, 31), Day(2004, 1, 1),
+                                 Day(2004, 1, 2),   Day(2004, 1, 31),  Day(2004, 2, 1)};
+        const TFault failures[] = {TFault::ItemRefused, TFault::NumberRefused, TFault::Post,          TFault::DayRollUp,
+                                   TFault::MonthRollUp, TFault::CommitRefused, TFault::CommitKeyUnmet};
         std::map<std::pair<int, int>, qint64> counters;  // (kind, day) -> counter last seen
         int failedSaves = 0;
         for (int step = 0; step < 400; ++step) {
@@ -1260,8 +1283,8 @@ private slots:
             if (action < 4 || lines.query.IsEmpty()) {
                 const qint64 before = Counter(book, lines.kind, day.TRANSACTION_DATE);
                 const int highest = HighestLine(book, lines.kind, day.TRANSACTION_DATE);
-                const int number = lines.Add(day, 1 + random.bounded(3), 10000 * (1 + random.bounded(500)),
-                                             random.bounded(3) > 0);
+                const int number =
+                    lines.Add(day, 1 + random.bounded(3), 10000 * (1 + random.bounded(500)), random.bounded(3) > 0);
                 QVERIFY2(number > before && number > highest,
                          qPrintable(QStringLiteral("%1: number %2 after counter %3 and line %4")
                                         .arg(where)
@@ -1271,9 +1294,9 @@ private slots:
                 what = "add";
             } else {
                 lines.query.MoveTo(random.bounded(lines.query.RecordCount()));
-                const TLineDay at{int(lines.query.FieldByName("YYYY").AsInteger()),
-                                  int(lines.query.FieldByName("MM").AsInteger()),
-                                  int(lines.query.FieldByName("TRANSACTION_DATE").AsInteger())};
+                const TLineDay at {int(lines.query.FieldByName("YYYY").AsInteger()),
+                                   int(lines.query.FieldByName("MM").AsInteger()),
+                                   int(lines.query.FieldByName("TRANSACTION_DATE").AsInteger())};
                 const int number = int(lines.query.FieldByName(lines.number).AsInteger());
                 if (action < 7) {
                     lines.Move(at, number, action == 4 ? at : day, 10000 * random.bounded(500));
@@ -1292,9 +1315,8 @@ private slots:
                         counters.erase({1, at.TRANSACTION_DATE});
                     }
                     if (which != 0)
-                        book.Exec(QStringLiteral("DELETE FROM PERIOD WHERE YYYY = %1 AND MM = %2")
-                                      .arg(at.YYYY)
-                                      .arg(at.MM));
+                        book.Exec(
+                            QStringLiteral("DELETE FROM PERIOD WHERE YYYY = %1 AND MM = %2").arg(at.YYYY).arg(at.MM));
                     what = which == 0 ? "day record made again" : which == 1 ? "month made again" : "both made again";
                     TLines& other = random.bounded(2) ? income : expenses;
                     const int highest = HighestLine(book, other.kind, at.TRANSACTION_DATE);
@@ -1355,13 +1377,13 @@ private slots:
                             const QStringList stored = book.Column(
                                 QStringLiteral("SELECT TRANSACTION_DATE || '#' || %1 FROM %2 WHERE NOTE = '%3'")
                                     .arg(lines.number, Table(lines.kind), where));
-                            QVERIFY2(stored == QStringList{QStringLiteral("%1#%2")
-                                                               .arg(target.TRANSACTION_DATE)
-                                                               .arg(expected)},
-                                     qPrintable(QStringLiteral("%1: saved again as %2, not %3#%4")
-                                                    .arg(where, stored.join(' '))
-                                                    .arg(target.TRANSACTION_DATE)
-                                                    .arg(expected)));
+                            QVERIFY2(
+                                stored
+                                    == QStringList {QStringLiteral("%1#%2").arg(target.TRANSACTION_DATE).arg(expected)},
+                                qPrintable(QStringLiteral("%1: saved again as %2, not %3#%4")
+                                               .arg(where, stored.join(' '))
+                                               .arg(target.TRANSACTION_DATE)
+                                               .arg(expected)));
                             what += ", saved again";
                         }
                     }
@@ -1374,10 +1396,10 @@ private slots:
                          qPrintable(QStringLiteral("%1 (%2): a list differs from the book").arg(where, what)));
             for (int d : days)
                 for (int k = 0; k < 2; ++k) {
-                    const QVariant now = book.Scalar(
-                        QStringLiteral("SELECT %1 FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %2")
-                            .arg(k == int(TLineKind::Income) ? "LAST_SALES_ID" : "LAST_EXPENSE_ID")
-                            .arg(d));
+                    const QVariant now =
+                        book.Scalar(QStringLiteral("SELECT %1 FROM DAILY_TRANSACTION WHERE TRANSACTION_DATE = %2")
+                                        .arg(k == int(TLineKind::Income) ? "LAST_SALES_ID" : "LAST_EXPENSE_ID")
+                                        .arg(d));
                     if (now.isNull())
                         continue;
                     const auto it = counters.find({k, d});

@@ -32,13 +32,10 @@ void BuildBook(TTestBook& book)
     } const income[] = {
         {9, 1, 1, "1000000", "Y"},  // the day before the range
         {10, 1, 2, "100000", "Y"},  // on the first day: two lines of one item
-        {10, 2, 2, "50000", "Y"},
-        {15, 1, 1, "200000", "N"},
-        {15, 2, 3, "70000", "N"},
-        {18, 1, 9, "60000", "Y"},  // only a line of the deleted item
-        {20, 1, 9, "30000", "Y"},  // on the last day
-        {20, 2, 1, "10000", "Y"},
-        {21, 1, 1, "10000000", "Y"},  // the day after
+        {10, 2, 2, "50000", "Y"},  {15, 1, 1, "200000", "N"},
+        {15, 2, 3, "70000", "N"},  {18, 1, 9, "60000", "Y"},     // only a line of the deleted item
+        {20, 1, 9, "30000", "Y"},                                // on the last day
+        {20, 2, 1, "10000", "Y"},  {21, 1, 1, "10000000", "Y"},  // the day after
     };
     for (const auto& l : income)
         book.Exec(QStringLiteral("INSERT INTO DAILY_SALES (YYYY, MM, TRANSACTION_DATE, DAILY_SALES_ID, SALES_ID, "
@@ -57,7 +54,7 @@ void BuildBook(TTestBook& book)
         {9, 1, 1, "1000000", "Y", "'A'", "NULL"},
         {10, 1, 2, "100000", "Y", "'R1'", "'n'"},  // same expense, day, reference and note: one report row
         {10, 2, 2, "50000", "Y", "'R1'", "'n'"},
-        {10, 3, 2, "40000", "Y", "'R2'", "'n'"},     // another reference
+        {10, 3, 2, "40000", "Y", "'R2'", "'n'"},      // another reference
         {10, 4, 2, "10000", "Y", "'R1'", "'other'"},  // another note
         {15, 1, 3, "70000", "N", "NULL", "NULL"},
         {18, 1, 9, "60000", "Y", "NULL", "NULL"},
@@ -66,12 +63,13 @@ void BuildBook(TTestBook& book)
         {21, 1, 1, "10000000", "Y", "NULL", "NULL"},
     };
     for (const auto& l : expenses)
-        book.Exec(QStringLiteral("INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, EXPENSE_ID, "
-                                 "EXPENSE_AMOUNT, TAXABLE, REFERENCE, NOTE) VALUES (2004, 1, %1, %2, %3, %4, '%5', %6, %7)")
-                      .arg(Day(l.day))
-                      .arg(l.number)
-                      .arg(l.item)
-                      .arg(l.amount, l.taxable, l.reference, l.note));
+        book.Exec(
+            QStringLiteral("INSERT INTO DAILY_EXPENSE (YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, EXPENSE_ID, "
+                           "EXPENSE_AMOUNT, TAXABLE, REFERENCE, NOTE) VALUES (2004, 1, %1, %2, %3, %4, '%5', %6, %7)")
+                .arg(Day(l.day))
+                .arg(l.number)
+                .arg(l.item)
+                .arg(l.amount, l.taxable, l.reference, l.note));
 }
 
 TQuery& QueryNamed(const QString& name)
@@ -119,80 +117,79 @@ private slots:
         // Income.
         QTest::newRow("sales per item and day, all lines")
             << "qryGetSalesForPeriod" << 10 << 20 << "N" << false
-            << QStringList{"2|FOOD|2004-01-10|15", "1|BAR|2004-01-15|20", "3|ROOMS|2004-01-15|7",
-                           "1|BAR|2004-01-20|1"};
+            << QStringList {"2|FOOD|2004-01-10|15", "1|BAR|2004-01-15|20", "3|ROOMS|2004-01-15|7",
+                            "1|BAR|2004-01-20|1"};
         QTest::newRow("sales per item and day, taxable only")
             << "qryGetSalesForPeriod" << 10 << 20 << "Y" << false
-            << QStringList{"2|FOOD|2004-01-10|15", "1|BAR|2004-01-20|1"};
+            << QStringList {"2|FOOD|2004-01-10|15", "1|BAR|2004-01-20|1"};
         QTest::newRow("sales per item and day, filter never set")
             << "qryGetSalesForPeriod" << 10 << 20 << "-" << false
-            << QStringList{"2|FOOD|2004-01-10|15", "1|BAR|2004-01-20|1"};
-        QTest::newRow("sales, start after end") << "qryGetSalesForPeriod" << 20 << 10 << "N" << false << QStringList{};
+            << QStringList {"2|FOOD|2004-01-10|15", "1|BAR|2004-01-20|1"};
+        QTest::newRow("sales, start after end") << "qryGetSalesForPeriod" << 20 << 10 << "N" << false << QStringList {};
         QTest::newRow("sales, one day") << "qryGetSalesForPeriod" << 15 << 15 << "N" << false
-                                        << QStringList{"1|BAR|2004-01-15|20", "3|ROOMS|2004-01-15|7"};
+                                        << QStringList {"1|BAR|2004-01-15|20", "3|ROOMS|2004-01-15|7"};
         QTest::newRow("distinct items keep the deleted one")
-            << "qryGetDistinctSalesForPeriod" << 10 << 20 << "N" << false << QStringList{"1", "2", "3", "9"};
+            << "qryGetDistinctSalesForPeriod" << 10 << 20 << "N" << false << QStringList {"1", "2", "3", "9"};
         QTest::newRow("distinct items, taxable only")
-            << "qryGetDistinctSalesForPeriod" << 10 << 20 << "Y" << false << QStringList{"1", "2", "9"};
+            << "qryGetDistinctSalesForPeriod" << 10 << 20 << "Y" << false << QStringList {"1", "2", "9"};
         QTest::newRow("distinct items, start after end")
-            << "qryGetDistinctSalesForPeriod" << 20 << 10 << "N" << false << QStringList{};
+            << "qryGetDistinctSalesForPeriod" << 20 << 10 << "N" << false << QStringList {};
         QTest::newRow("distinct sales days keep the deleted item's day")
             << "qryGetDistinctDateForSales" << 10 << 20 << "N" << true
-            << QStringList{"2004-01-10", "2004-01-15", "2004-01-18", "2004-01-20"};
+            << QStringList {"2004-01-10", "2004-01-15", "2004-01-18", "2004-01-20"};
         QTest::newRow("distinct sales days, taxable only") << "qryGetDistinctDateForSales" << 10 << 20 << "Y" << true
-                                                           << QStringList{"2004-01-10", "2004-01-18", "2004-01-20"};
+                                                           << QStringList {"2004-01-10", "2004-01-18", "2004-01-20"};
         QTest::newRow("sales per day leave the deleted item out")
             << "qryGetSumSalesByDateRange" << 10 << 20 << "N" << false
-            << QStringList{"2004-01-10|15", "2004-01-15|27", "2004-01-20|1"};
+            << QStringList {"2004-01-10|15", "2004-01-15|27", "2004-01-20|1"};
         QTest::newRow("sales per day for profit and loss: filter never set")
-            << "qryGetSumSalesByDateRange" << 10 << 20 << "-" << false << QStringList{"2004-01-10|15", "2004-01-20|1"};
+            << "qryGetSumSalesByDateRange" << 10 << 20 << "-" << false << QStringList {"2004-01-10|15", "2004-01-20|1"};
         QTest::newRow("sales export, one row per line")
             << "qryGetSalesForExport" << 10 << 20 << "N" << false
-            << QStringList{"2|FOOD|2004-01-10|10|Y", "2|FOOD|2004-01-10|5|Y", "1|BAR|2004-01-15|20|N",
-                           "3|ROOMS|2004-01-15|7|N", "1|BAR|2004-01-20|1|Y"};
-        QTest::newRow("sales export, taxable only") << "qryGetSalesForExport" << 10 << 20 << "Y" << false
-                                                    << QStringList{"2|FOOD|2004-01-10|10|Y", "2|FOOD|2004-01-10|5|Y",
-                                                                   "1|BAR|2004-01-20|1|Y"};
+            << QStringList {"2|FOOD|2004-01-10|10|Y", "2|FOOD|2004-01-10|5|Y", "1|BAR|2004-01-15|20|N",
+                            "3|ROOMS|2004-01-15|7|N", "1|BAR|2004-01-20|1|Y"};
+        QTest::newRow("sales export, taxable only")
+            << "qryGetSalesForExport" << 10 << 20 << "Y" << false
+            << QStringList {"2|FOOD|2004-01-10|10|Y", "2|FOOD|2004-01-10|5|Y", "1|BAR|2004-01-20|1|Y"};
         QTest::newRow("sales export, start after end")
-            << "qryGetSalesForExport" << 21 << 9 << "N" << true << QStringList{};
+            << "qryGetSalesForExport" << 21 << 9 << "N" << true << QStringList {};
 
         // Expenses.
         QTest::newRow("expenses per expense, day, reference and note")
             << "qryGetExpensesForPeriod" << 10 << 20 << "N" << false
-            << QStringList{"2|WAGES|2004-01-10|R1|n|15", "2|WAGES|2004-01-10|R2|n|4", "2|WAGES|2004-01-10|R1|other|1",
-                           "3|POWER|2004-01-15|||7", "1|RENT|2004-01-20|B||2"};
+            << QStringList {"2|WAGES|2004-01-10|R1|n|15", "2|WAGES|2004-01-10|R2|n|4", "2|WAGES|2004-01-10|R1|other|1",
+                            "3|POWER|2004-01-15|||7", "1|RENT|2004-01-20|B||2"};
         QTest::newRow("expenses grouped, taxable only")
             << "qryGetExpensesForPeriod" << 10 << 20 << "Y" << false
-            << QStringList{"2|WAGES|2004-01-10|R1|n|15", "2|WAGES|2004-01-10|R2|n|4", "2|WAGES|2004-01-10|R1|other|1",
-                           "1|RENT|2004-01-20|B||2"};
+            << QStringList {"2|WAGES|2004-01-10|R1|n|15", "2|WAGES|2004-01-10|R2|n|4", "2|WAGES|2004-01-10|R1|other|1",
+                            "1|RENT|2004-01-20|B||2"};
         QTest::newRow("expenses grouped, start after end")
-            << "qryGetExpensesForPeriod" << 20 << 10 << "N" << false << QStringList{};
-        QTest::newRow("distinct expenses by description")
-            << "qryGetDistinctExpensesForPeriod" << 10 << 20 << "N" << true
-            << QStringList{"3|POWER", "1|RENT", "2|WAGES"};
+            << "qryGetExpensesForPeriod" << 20 << 10 << "N" << false << QStringList {};
+        QTest::newRow("distinct expenses by description") << "qryGetDistinctExpensesForPeriod" << 10 << 20 << "N"
+                                                          << true << QStringList {"3|POWER", "1|RENT", "2|WAGES"};
         QTest::newRow("distinct expenses, taxable only")
-            << "qryGetDistinctExpensesForPeriod" << 10 << 20 << "Y" << true << QStringList{"1|RENT", "2|WAGES"};
+            << "qryGetDistinctExpensesForPeriod" << 10 << 20 << "Y" << true << QStringList {"1|RENT", "2|WAGES"};
         QTest::newRow("distinct expenses, the bounds themselves")
-            << "qryGetDistinctExpensesForPeriod" << 20 << 20 << "N" << true << QStringList{"1|RENT"};
+            << "qryGetDistinctExpensesForPeriod" << 20 << 20 << "N" << true << QStringList {"1|RENT"};
         QTest::newRow("distinct expense days keep the deleted item's day")
             << "qryGetDistinctDatesForExpenses" << 10 << 20 << "N" << true
-            << QStringList{"2004-01-10", "2004-01-15", "2004-01-18", "2004-01-20"};
+            << QStringList {"2004-01-10", "2004-01-15", "2004-01-18", "2004-01-20"};
         QTest::newRow("distinct expense days, filter never set")
             << "qryGetDistinctDatesForExpenses" << 10 << 20 << "-" << true
-            << QStringList{"2004-01-10", "2004-01-18", "2004-01-20"};
+            << QStringList {"2004-01-10", "2004-01-18", "2004-01-20"};
         QTest::newRow("expenses per day") << "qryGetSumExpensesByDateRange" << 10 << 20 << "N" << false
-                                          << QStringList{"2004-01-10|20", "2004-01-15|7", "2004-01-20|2"};
+                                          << QStringList {"2004-01-10|20", "2004-01-15|7", "2004-01-20|2"};
         QTest::newRow("expenses per day for profit and loss: filter never set")
             << "qryGetSumExpensesByDateRange" << 10 << 20 << "-" << false
-            << QStringList{"2004-01-10|20", "2004-01-20|2"};
+            << QStringList {"2004-01-10|20", "2004-01-20|2"};
         QTest::newRow("expenses per day, start after end")
-            << "qryGetSumExpensesByDateRange" << 20 << 10 << "N" << false << QStringList{};
+            << "qryGetSumExpensesByDateRange" << 20 << 10 << "N" << false << QStringList {};
         QTest::newRow("expense export, one row per line")
             << "qryGetExpensesForExport" << 15 << 20 << "N" << true
-            << QStringList{"3|POWER|2004-01-15|||7|N", "1|RENT|2004-01-20|B||2|Y"};
+            << QStringList {"3|POWER|2004-01-15|||7|N", "1|RENT|2004-01-20|B||2|Y"};
         QTest::newRow("expense export, taxable only")
             << "qryGetExpensesForExport" << 15 << 21 << "Y" << true
-            << QStringList{"1|RENT|2004-01-20|B||2|Y", "1|RENT|2004-01-21|||1000|Y"};
+            << QStringList {"1|RENT|2004-01-20|B||2|Y", "1|RENT|2004-01-21|||1000|Y"};
     }
     void reportQueries()
     {
@@ -233,8 +230,8 @@ private slots:
         q.ParamByName("iTRANSACTION_DATE_END").SetAsInteger(Day(15));
         q.ParamByName("iTAXABLE").SetAsString("N");
         q.Open();
-        QCOMPARE(Rows(q), (QStringList{"1|BAR|2004-01-12|1|Y", "2|FOOD|2004-01-12|1|Y", "3|ROOMS|2004-01-12|1|Y",
-                                       "1|BAR|2004-01-15|20|N", "3|ROOMS|2004-01-15|7|N"}));
+        QCOMPARE(Rows(q), (QStringList {"1|BAR|2004-01-12|1|Y", "2|FOOD|2004-01-12|1|Y", "3|ROOMS|2004-01-12|1|Y",
+                                        "1|BAR|2004-01-15|20|N", "3|ROOMS|2004-01-15|7|N"}));
         q.Close();
     }
 
@@ -273,8 +270,8 @@ private slots:
         q.ParamByName("iTRANSACTION_DATE_START").SetAsInteger(Day(10));
         q.ParamByName("iTRANSACTION_DATE_END").SetAsInteger(Day(20));
         q.Open();
-        QCOMPARE(Rows(q), (QStringList{"2004|1|2004-01-10|10|0.1", "2004|1|2004-01-15|15|0.15",
-                                       "2004|1|2004-01-20|20|0.2"}));
+        QCOMPARE(Rows(q),
+                 (QStringList {"2004|1|2004-01-10|10|0.1", "2004|1|2004-01-15|15|0.15", "2004|1|2004-01-20|20|0.2"}));
         q.Close();
         q.ParamByName("iTRANSACTION_DATE_START").SetAsInteger(Day(21));
         q.ParamByName("iTRANSACTION_DATE_END").SetAsInteger(Day(9));
@@ -298,7 +295,7 @@ private slots:
                 titles << q.Fields(i).Label();
                 visible << i;
             }
-        QCOMPARE(titles, (QStringList{"Date", "Expense", "Amount", "Taxable"}));
+        QCOMPARE(titles, (QStringList {"Date", "Expense", "Amount", "Taxable"}));
         auto line = [&](int row) {
             QStringList cells;
             for (int i : visible)
@@ -335,19 +332,21 @@ private slots:
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("lines");  // day/number
-        QTest::newRow("money in whole units") << "EXPENSE_AMOUNT >= 100" << QStringList{"9/1", "21/1"};
-        QTest::newRow("null amount never passes") << "EXPENSE_AMOUNT >= 0 AND TRANSACTION_DATE = " + QString::number(Day(12))
-                                                  << QStringList{};
+        QTest::newRow("money in whole units") << "EXPENSE_AMOUNT >= 100" << QStringList {"9/1", "21/1"};
+        QTest::newRow("null amount never passes")
+            << "EXPENSE_AMOUNT >= 0 AND TRANSACTION_DATE = " + QString::number(Day(12)) << QStringList {};
         QTest::newRow("null expense never passes, not even <>")
-            << QStringLiteral("EXPENSE_ID <> 2 AND TRANSACTION_DATE <= %1").arg(Day(12)) << QStringList{"9/1"};
-        QTest::newRow("calculated date") << "DisplayDate = " + QString::number(Day(15)) << QStringList{"15/1"};
+            << QStringLiteral("EXPENSE_ID <> 2 AND TRANSACTION_DATE <= %1").arg(Day(12)) << QStringList {"9/1"};
+        QTest::newRow("calculated date") << "DisplayDate = " + QString::number(Day(15)) << QStringList {"15/1"};
         QTest::newRow("calculated and stored")
-            << QStringLiteral("DisplayDate >= %1 AND EXPENSE_AMOUNT > 2").arg(Day(20)) << QStringList{"20/1", "21/1"};
-        QTest::newRow("text or money") << "TAXABLE = 'N' OR EXPENSE_AMOUNT > 500" << QStringList{"15/1", "21/1"};
-        QTest::newRow("money or text") << "EXPENSE_AMOUNT > 500 OR TAXABLE = 'N'" << QStringList{"15/1", "21/1"};
+            << QStringLiteral("DisplayDate >= %1 AND EXPENSE_AMOUNT > 2").arg(Day(20)) << QStringList {"20/1", "21/1"};
+        QTest::newRow("text or money") << "TAXABLE = 'N' OR EXPENSE_AMOUNT > 500" << QStringList {"15/1", "21/1"};
+        QTest::newRow("money or text") << "EXPENSE_AMOUNT > 500 OR TAXABLE = 'N'" << QStringList {"15/1", "21/1"};
         QTest::newRow("day range and expense")
-            << QStringLiteral(" TRANSACTION_DATE >= %1 AND TRANSACTION_DATE <= %2 AND EXPENSE_ID = 9").arg(Day(10)).arg(Day(20))
-            << QStringList{"18/1", "20/1"};
+            << QStringLiteral(" TRANSACTION_DATE >= %1 AND TRANSACTION_DATE <= %2 AND EXPENSE_ID = 9")
+                   .arg(Day(10))
+                   .arg(Day(20))
+            << QStringList {"18/1", "20/1"};
     }
     void transactionFilter()
     {
@@ -402,12 +401,12 @@ private slots:
         expenses.Open();
         QStringList cells;
         for (expenses.First(); !expenses.Eof(); expenses.Next())
-            cells << expenses.FieldByName("DisplayDate").DisplayText() + ' ' +
-                         expenses.FieldByName("ExpenseDescription").AsString() + ' ' +
-                         expenses.FieldByName("REFERENCE").DisplayText();
+            cells << expenses.FieldByName("DisplayDate").DisplayText() + ' '
+                         + expenses.FieldByName("ExpenseDescription").AsString() + ' '
+                         + expenses.FieldByName("REFERENCE").DisplayText();
         cells.sort();
         // The calculated field holds 30 characters.
-        QCOMPARE(cells, (QStringList{"20/01/2004  ", "20/01/2004 A DESCRIPTION OF FORTY-FIVE CH B"}));
+        QCOMPARE(cells, (QStringList {"20/01/2004  ", "20/01/2004 A DESCRIPTION OF FORTY-FIVE CH B"}));
         expenses.Close();
 
         TQuery& sales = *dmDailySales->qryGetDailySales;
@@ -421,8 +420,8 @@ private slots:
                 titles << sales.Fields(i).Label();
                 texts << sales.DisplayTextAt(0, i);
             }
-        QCOMPARE(titles, (QStringList{"Date", "Income Description", "Amount", "Taxable"}));
-        QCOMPARE(texts, (QStringList{"15/01/2004", "BAR", "20.00", "N"}));
+        QCOMPARE(titles, (QStringList {"Date", "Income Description", "Amount", "Taxable"}));
+        QCOMPARE(texts, (QStringList {"15/01/2004", "BAR", "20.00", "N"}));
         sales.Close();
     }
 
@@ -446,7 +445,7 @@ private slots:
                     cells << q.DisplayTextAt(r, i);
             shown << cells.join('|');
         }
-        QCOMPARE(shown, (QStringList{"03/01/2004|0.00|0.50", "20/01/2004|1,234.57|"}));
+        QCOMPARE(shown, (QStringList {"03/01/2004|0.00|0.50", "20/01/2004|1,234.57|"}));
         // Day records are added on their screen without counters.
         q.Insert();
         q.FieldByName("YYYY").SetAsInteger(2004);

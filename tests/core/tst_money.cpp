@@ -121,24 +121,46 @@ private slots:
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("display") << Masks::Money << "1234567.891" << "1,234,567.89";
-        QTest::newRow("display small") << Masks::Money << "0.5" << "0.50";
-        QTest::newRow("display negative") << Masks::Money << "-1234.5" << "-1,234.50";
-        QTest::newRow("display rounds half up") << Masks::Money << "0.125" << "0.13";
-        QTest::newRow("display rounds away from zero") << Masks::Money << "-0.125" << "-0.13";
-        QTest::newRow("rounding carries") << Masks::Money << "999.995" << "1,000.00";
-        QTest::newRow("negative rounds to zero") << Masks::Money << "-0.004" << "0.00";
-        QTest::newRow("edit") << Masks::MoneyEdit << "1234567.891" << "1234567.89";
-        QTest::newRow("report positive") << Masks::ReportMoney << "1234.5" << "1,234.50";
-        QTest::newRow("report negative in brackets") << Masks::ReportMoney << "-1234.5" << "(1,234.50)";
-        QTest::newRow("report zero") << Masks::ReportMoney << "0" << "0.00";
-        QTest::newRow("percent literal") << Masks::Percent << "50" << "50.00%";
-        QTest::newRow("percent negative") << Masks::Percent << "-100" << "-100.00%";
-        QTest::newRow("largest") << Masks::Money << "922337203685477.5807" << "922,337,203,685,477.58";
-        QTest::newRow("optional decimals") << "0.##" << "2.5" << "2.5";
-        QTest::newRow("no integer placeholder") << "#.00" << "0.5" << ".50";
-        QTest::newRow("zero section") << "0.00;(0.00);\"nil\"" << "0" << "nil";
-        QTest::newRow("quoted literal") << "'$'#,##0" << "1234" << "$1,234";
+        QTest::newRow("display") << Masks::Money << "1234567.891"
+                                 << "1,234,567.89";
+        QTest::newRow("display small") << Masks::Money << "0.5"
+                                       << "0.50";
+        QTest::newRow("display negative") << Masks::Money << "-1234.5"
+                                          << "-1,234.50";
+        QTest::newRow("display rounds half up") << Masks::Money << "0.125"
+                                                << "0.13";
+        QTest::newRow("display rounds away from zero") << Masks::Money << "-0.125"
+                                                       << "-0.13";
+        QTest::newRow("rounding carries") << Masks::Money << "999.995"
+                                          << "1,000.00";
+        QTest::newRow("negative rounds to zero") << Masks::Money << "-0.004"
+                                                 << "0.00";
+        QTest::newRow("edit") << Masks::MoneyEdit << "1234567.891"
+                              << "1234567.89";
+        QTest::newRow("report positive") << Masks::ReportMoney << "1234.5"
+                                         << "1,234.50";
+        QTest::newRow("report negative in brackets") << Masks::ReportMoney << "-1234.5"
+                                                     << "(1,234.50)";
+        QTest::newRow("report zero") << Masks::ReportMoney << "0"
+                                     << "0.00";
+        QTest::newRow("percent literal") << Masks::Percent << "50"
+                                         << "50.00%";
+        QTest::newRow("percent negative") << Masks::Percent << "-100"
+                                          << "-100.00%";
+        QTest::newRow("largest") << Masks::Money << "922337203685477.5807"
+                                 << "922,337,203,685,477.58";
+        QTest::newRow("optional decimals") << "0.##"
+                                           << "2.5"
+                                           << "2.5";
+        QTest::newRow("no integer placeholder") << "#.00"
+                                                << "0.5"
+                                                << ".50";
+        QTest::newRow("zero section") << "0.00;(0.00);\"nil\""
+                                      << "0"
+                                      << "nil";
+        QTest::newRow("quoted literal") << "'$'#,##0"
+                                        << "1234"
+                                        << "$1,234";
     }
     void formatMoney()
     {
@@ -203,12 +225,16 @@ private slots:
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("qtPattern");
-        QTest::newRow("report short date") << "dd-mmm-yyyy" << QDate(2002, 1, 7) << "07-Jan-2002" << "dd-MMM-yyyy";
-        QTest::newRow("report title") << "D MMMM YYYY" << QDate(2002, 1, 7) << "7 January 2002" << "d MMMM yyyy";
-        QTest::newRow("numeric") << "d/m/yy" << QDate(2004, 2, 29) << "29/2/04" << "d/M/yy";
+        QTest::newRow("report short date") << "dd-mmm-yyyy" << QDate(2002, 1, 7) << "07-Jan-2002"
+                                           << "dd-MMM-yyyy";
+        QTest::newRow("report title") << "D MMMM YYYY" << QDate(2002, 1, 7) << "7 January 2002"
+                                      << "d MMMM yyyy";
+        QTest::newRow("numeric") << "d/m/yy" << QDate(2004, 2, 29) << "29/2/04"
+                                 << "d/M/yy";
         QTest::newRow("long with day name") << "dddd, d mmmm yyyy" << QDate(2004, 2, 29) << "Sunday, 29 February 2004"
                                             << "dddd, d MMMM yyyy";
-        QTest::newRow("quoted text") << "d \"of\" mmmm" << QDate(2004, 2, 29) << "29 of February" << "d 'of' MMMM";
+        QTest::newRow("quoted text") << "d \"of\" mmmm" << QDate(2004, 2, 29) << "29 of February"
+                                     << "d 'of' MMMM";
     }
     void datePatterns()
     {

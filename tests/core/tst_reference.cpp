@@ -89,13 +89,13 @@ private slots:
     void emptyListsStayUnchanged()
     {
         TTestBook book;
-        QStringList ids{"x"}, descriptions{"y"};
+        QStringList ids {"x"}, descriptions {"y"};
         GetExpenseList(ids, descriptions);
         GetSalesList(ids, descriptions);
-        QCOMPARE(ids, QStringList{"x"});
-        QCOMPARE(descriptions, QStringList{"y"});
+        QCOMPARE(ids, QStringList {"x"});
+        QCOMPARE(descriptions, QStringList {"y"});
         GetExpenseTypeList(ids, descriptions);  // type 1 of a new book is appended
-        QCOMPARE(ids, (QStringList{"x", "1"}));
+        QCOMPARE(ids, (QStringList {"x", "1"}));
         QCOMPARE(descriptions.size(), 2);
     }
 
@@ -107,14 +107,14 @@ private slots:
         book.Exec("INSERT INTO EXPENSE (EXPENSE_ID, EXPENSE_DESCRIPTION) VALUES (5, 'WAGES'), (6, 'RENT')");
         QStringList ids, descriptions;
         GetSalesList(ids, descriptions);
-        QCOMPARE(descriptions, (QStringList{"BREAD", "CAKE", "TEA", "TEA"}));
-        QCOMPARE(ids, (QStringList{"4", "2", "1", "3"}));
+        QCOMPARE(descriptions, (QStringList {"BREAD", "CAKE", "TEA", "TEA"}));
+        QCOMPARE(ids, (QStringList {"4", "2", "1", "3"}));
         // Callers map a description to the id at its first position.
         QCOMPARE(ids.at(descriptions.indexOf("TEA")), QString("1"));
         ids.clear();
         descriptions.clear();
         GetExpenseList(ids, descriptions);
-        QCOMPARE(ids, (QStringList{"6", "5"}));
+        QCOMPARE(ids, (QStringList {"6", "5"}));
         QVERIFY(!dmExpense->qryGetAllExpenses->Active());
     }
 
@@ -124,11 +124,21 @@ private slots:
         QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("taxable");
-        QTest::newRow("stored") << 1 << "COFFEE" << "2.5" << "Y";
-        QTest::newRow("untaxed") << 2 << "NEWSPAPER" << "0" << "N";
-        QTest::newRow("odd flag handed back") << 3 << "GIFT CARD" << "10" << "X";
-        QTest::newRow("no amount reads 0") << 4 << "" << "0" << "";
-        QTest::newRow("deleted item") << 99 << "" << "0" << "N";
+        QTest::newRow("stored") << 1 << "COFFEE"
+                                << "2.5"
+                                << "Y";
+        QTest::newRow("untaxed") << 2 << "NEWSPAPER"
+                                 << "0"
+                                 << "N";
+        QTest::newRow("odd flag handed back") << 3 << "GIFT CARD"
+                                              << "10"
+                                              << "X";
+        QTest::newRow("no amount reads 0") << 4 << ""
+                                           << "0"
+                                           << "";
+        QTest::newRow("deleted item") << 99 << ""
+                                      << "0"
+                                      << "N";
     }
     void descriptionsAndDefaults()
     {

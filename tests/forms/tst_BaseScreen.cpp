@@ -148,8 +148,7 @@ private slots:
         else if (move == "filter") {
             screen.DataSet()->SetFilter("EXPENSE_ID = 2");
             screen.DataSet()->SetFiltered(true);
-        }
-        else
+        } else
             screen.DataSet()->Locate("EXPENSE_ID", {TValue(2)});
         QCOMPARE(screen.edExpenseDescription->text(), QString("Beta"));
         QCOMPARE(screen.rgTaxable->ItemIndex(), 1);
@@ -172,14 +171,14 @@ private slots:
         TProbeScreen screen;
         screen.failBeforeOpen = true;
         screen.show();
-        QCOMPARE(dialogs->MessageTexts(), QStringList{"disk I/O error"});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"disk I/O error"});
         QVERIFY(screen.isVisible());
         screen.close();
         screen.failBeforeOpen = false;
         screen.failBeforeAdd = true;
         screen.show();
         Click(screen.btnAdd);
-        QCOMPARE(dialogs->MessageTexts(), (QStringList{"disk I/O error", "Add refused"}));
+        QCOMPARE(dialogs->MessageTexts(), (QStringList {"disk I/O error", "Add refused"}));
         // Add could not start: the screen is browsing again, nothing pending.
         QVERIFY(!screen.EditMode());
         QVERIFY(!screen.DataSet()->IsEditing());
@@ -265,7 +264,7 @@ private slots:
             screen.close();
         else
             QTest::keyClick(screen.edDescription, Qt::Key_Escape);
-        QCOMPARE(dialogs->MessageTexts(), QStringList{"Discard the changes to this record?"});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"Discard the changes to this record?"});
         if (answer == mrCancel) {
             QVERIFY(screen.isVisible());
             QVERIFY(screen.EditMode());
@@ -328,9 +327,12 @@ private slots:
         QTest::addColumn<bool>("typedFirst");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("put in, untouched") << "" << false << "7.00" << "70000";
-        QTest::newRow("typed, then put in") << "5" << true << "7.00" << "70000";
-        QTest::newRow("put in, then typed") << "9" << false << "9" << "90000";
+        QTest::newRow("put in, untouched") << "" << false << "7.00"
+                                           << "70000";
+        QTest::newRow("typed, then put in") << "5" << true << "7.00"
+                                            << "70000";
+        QTest::newRow("put in, then typed") << "9" << false << "9"
+                                            << "90000";
     }
 
     void valuesPutInByTheScreenAreStored()
@@ -362,13 +364,20 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");  // empty: refused
-        QTest::newRow("a thousandth below zero") << "-0.001" << "";
-        QTest::newRow("half a cent") << "0.005" << "";
-        QTest::newRow("four decimals") << "12.3456" << "";
-        QTest::newRow("a refund") << "-0.01" << "-100";
-        QTest::newRow("grouped") << "1,000.50" << "10005000";
-        QTest::newRow("trailing zeros") << "12.3400" << "123400";
-        QTest::newRow("whole") << "25" << "250000";
+        QTest::newRow("a thousandth below zero") << "-0.001"
+                                                 << "";
+        QTest::newRow("half a cent") << "0.005"
+                                     << "";
+        QTest::newRow("four decimals") << "12.3456"
+                                       << "";
+        QTest::newRow("a refund") << "-0.01"
+                                  << "-100";
+        QTest::newRow("grouped") << "1,000.50"
+                                 << "10005000";
+        QTest::newRow("trailing zeros") << "12.3400"
+                                        << "123400";
+        QTest::newRow("whole") << "25"
+                               << "250000";
     }
 
     void amountsHaveTheDecimalsShown()
@@ -411,7 +420,7 @@ private slots:
         QVERIFY(screen.deletedIds.isEmpty());
         dialogs->AnswerConfirmation(mrOk);
         Click(screen.btnDelete);
-        QCOMPARE(screen.deletedIds, QList<int>{9});
+        QCOMPARE(screen.deletedIds, QList<int> {9});
         QCOMPARE(Row(book, "SELECT group_concat(SALES_ID) FROM SALES"), QString("4"));
     }
 

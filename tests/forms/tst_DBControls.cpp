@@ -275,19 +275,19 @@ private slots:
         QTest::addColumn<QString>("step");
         QTest::addColumn<QStringList>("told");
         const QStringList one = {"changed 1-1"};
-        QTest::newRow("insert") << "insert" << QStringList{"inserted 1-1"};
+        QTest::newRow("insert") << "insert" << QStringList {"inserted 1-1"};
         QTest::newRow("field set") << "field set" << one;
-        QTest::newRow("cancel of an insert") << "cancel of an insert" << QStringList{"removed 1-1"};
+        QTest::newRow("cancel of an insert") << "cancel of an insert" << QStringList {"removed 1-1"};
         QTest::newRow("cancel of an edit") << "cancel of an edit" << one;
         QTest::newRow("post of an insert") << "post of an insert" << one;
         QTest::newRow("post of an edit") << "post of an edit" << one;
-        QTest::newRow("delete") << "delete" << QStringList{"removed 1-1"};
+        QTest::newRow("delete") << "delete" << QStringList {"removed 1-1"};
         QTest::newRow("rolled back: post of an insert") << "rolled back: post of an insert" << one;
         QTest::newRow("rolled back: post of an edit") << "rolled back: post of an edit" << one;
-        QTest::newRow("rolled back: delete") << "rolled back: delete" << QStringList{"inserted 1-1"};
-        QTest::newRow("rolled back: refresh") << "rolled back: refresh" << QStringList{"reset", "reset"};
-        QTest::newRow("filter") << "filter" << QStringList{"reset"};
-        QTest::newRow("refresh") << "refresh" << QStringList{"reset", "reset"};
+        QTest::newRow("rolled back: delete") << "rolled back: delete" << QStringList {"inserted 1-1"};
+        QTest::newRow("rolled back: refresh") << "rolled back: refresh" << QStringList {"reset", "reset"};
+        QTest::newRow("filter") << "filter" << QStringList {"reset"};
+        QTest::newRow("refresh") << "refresh" << QStringList {"reset", "reset"};
     }
     void rowLevelChanges()
     {

@@ -20,8 +20,7 @@
 namespace {
 
 // Runs act on the modal dialog of type T as soon as one is up; the caller then opens it.
-template <class T>
-void WhenModal(std::function<void(T*)> act)
+template <class T> void WhenModal(std::function<void(T*)> act)
 {
     auto* timer = new QTimer;
     auto started = std::make_shared<QElapsedTimer>();
@@ -44,14 +43,20 @@ void WhenModal(std::function<void(T*)> act)
 // Dialogs that only say who they are, to see which are installed.
 class TNamedDialogs : public TDialogs {
 public:
-    explicit TNamedDialogs(int name) : Name(name) {}
+    explicit TNamedDialogs(int name) : Name(name) { }
     int MessageDlg(const QString&, TMsgDlgType, TMsgDlgButtons) override { return Name; }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
     bool ChoosePrinter(QPrinter&, QWidget*) override { return false; }
     int Name;
 };
 
-int Shown() { return Dialogs().MessageDlg(QString(), mtInformation, mbOK); }
+int Shown()
+{
+    return Dialogs().MessageDlg(QString(), mtInformation, mbOK);
+}
 
 }  // namespace
 
@@ -62,11 +67,14 @@ private slots:
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("report files") << "Excel|*.xls" << "Excel (*.xls)";
-        QTest::newRow("two pairs, two patterns")
-            << "Text files|*.txt;*.csv|All files|*.*" << "Text files (*.txt *.csv);;All files (*.*)";
-        QTest::newRow("description without pattern dropped") << "Excel|*.xls|Other" << "Excel (*.xls)";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("report files") << "Excel|*.xls"
+                                      << "Excel (*.xls)";
+        QTest::newRow("two pairs, two patterns") << "Text files|*.txt;*.csv|All files|*.*"
+                                                 << "Text files (*.txt *.csv);;All files (*.*)";
+        QTest::newRow("description without pattern dropped") << "Excel|*.xls|Other"
+                                                             << "Excel (*.xls)";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void nameFilter()
     {
@@ -99,14 +107,22 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("icon");
         QTest::addColumn<int>("result");
-        QTest::newRow("error, OK") << int(mtError) << int(mbOK) << "ok" << "Error" << int(QMessageBox::Critical) << int(mrOk);
-        QTest::newRow("error, Esc is OK") << int(mtError) << int(mbOK) << "esc" << "Error" << int(QMessageBox::Critical) << int(mrOk);
-        QTest::newRow("confirm, OK") << int(mtConfirmation) << int(mbOKCancel) << "ok" << "Confirm" << int(QMessageBox::Question) << int(mrOk);
-        QTest::newRow("confirm, Cancel") << int(mtConfirmation) << int(mbOKCancel) << "cancel" << "Confirm" << int(QMessageBox::Question) << int(mrCancel);
-        QTest::newRow("confirm, Esc is Cancel") << int(mtConfirmation) << int(mbOKCancel) << "esc" << "Confirm" << int(QMessageBox::Question) << int(mrCancel);
-        QTest::newRow("confirm, Enter is OK") << int(mtConfirmation) << int(mbOKCancel) << "enter" << "Confirm" << int(QMessageBox::Question) << int(mrOk);
-        QTest::newRow("warning") << int(mtWarning) << int(mbOK) << "ok" << "Warning" << int(QMessageBox::Warning) << int(mrOk);
-        QTest::newRow("information") << int(mtInformation) << int(mbOK) << "ok" << "Information" << int(QMessageBox::Information) << int(mrOk);
+        QTest::newRow("error, OK") << int(mtError) << int(mbOK) << "ok"
+                                   << "Error" << int(QMessageBox::Critical) << int(mrOk);
+        QTest::newRow("error, Esc is OK") << int(mtError) << int(mbOK) << "esc"
+                                          << "Error" << int(QMessageBox::Critical) << int(mrOk);
+        QTest::newRow("confirm, OK") << int(mtConfirmation) << int(mbOKCancel) << "ok"
+                                     << "Confirm" << int(QMessageBox::Question) << int(mrOk);
+        QTest::newRow("confirm, Cancel") << int(mtConfirmation) << int(mbOKCancel) << "cancel"
+                                         << "Confirm" << int(QMessageBox::Question) << int(mrCancel);
+        QTest::newRow("confirm, Esc is Cancel") << int(mtConfirmation) << int(mbOKCancel) << "esc"
+                                                << "Confirm" << int(QMessageBox::Question) << int(mrCancel);
+        QTest::newRow("confirm, Enter is OK") << int(mtConfirmation) << int(mbOKCancel) << "enter"
+                                              << "Confirm" << int(QMessageBox::Question) << int(mrOk);
+        QTest::newRow("warning") << int(mtWarning) << int(mbOK) << "ok"
+                                 << "Warning" << int(QMessageBox::Warning) << int(mrOk);
+        QTest::newRow("information") << int(mtInformation) << int(mbOK) << "ok"
+                                     << "Information" << int(QMessageBox::Information) << int(mrOk);
     }
     void messageBox()
     {
@@ -157,11 +173,14 @@ private slots:
         QTest::addColumn<QString>("defaultExt");
         QTest::addColumn<QStringList>("nameFilters");
         QTest::addColumn<QString>("suffix");
-        QTest::newRow("report") << "Excel|*.xls" << "xls" << QStringList{"Excel (*.xls)"} << "xls";
-        QTest::newRow("dotted extension") << "Excel|*.xls" << ".xls" << QStringList{"Excel (*.xls)"} << "xls";
-        QTest::newRow("two filters") << "Excel|*.xls|Text|*.txt;*.csv" << "xls"
-                                     << QStringList{"Excel (*.xls)", "Text (*.txt *.csv)"} << "xls";
-        QTest::newRow("no filter") << "" << "" << QStringList{} << "";
+        QTest::newRow("report") << "Excel|*.xls"
+                                << "xls" << QStringList {"Excel (*.xls)"} << "xls";
+        QTest::newRow("dotted extension") << "Excel|*.xls"
+                                          << ".xls" << QStringList {"Excel (*.xls)"} << "xls";
+        QTest::newRow("two filters") << "Excel|*.xls|Text|*.txt;*.csv"
+                                     << "xls" << QStringList {"Excel (*.xls)", "Text (*.txt *.csv)"} << "xls";
+        QTest::newRow("no filter") << ""
+                                   << "" << QStringList {} << "";
     }
 
     void saveDialogSetup()
@@ -193,12 +212,24 @@ private slots:
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("bare name") << "/books/January" << "xls" << "/books/January.xls";
-        QTest::newRow("has the suffix") << "/books/January.xls" << "xls" << "/books/January.xls";
-        QTest::newRow("other suffix kept") << "/books/January.txt" << "xls" << "/books/January.txt";
-        QTest::newRow("dot in the folder") << "/my.books/January" << "xls" << "/my.books/January.xls";
-        QTest::newRow("cancelled") << "" << "xls" << "";
-        QTest::newRow("no suffix asked") << "/books/January" << "" << "/books/January";
+        QTest::newRow("bare name") << "/books/January"
+                                   << "xls"
+                                   << "/books/January.xls";
+        QTest::newRow("has the suffix") << "/books/January.xls"
+                                        << "xls"
+                                        << "/books/January.xls";
+        QTest::newRow("other suffix kept") << "/books/January.txt"
+                                           << "xls"
+                                           << "/books/January.txt";
+        QTest::newRow("dot in the folder") << "/my.books/January"
+                                           << "xls"
+                                           << "/my.books/January.xls";
+        QTest::newRow("cancelled") << ""
+                                   << "xls"
+                                   << "";
+        QTest::newRow("no suffix asked") << "/books/January"
+                                         << ""
+                                         << "/books/January";
     }
 
     void defaultSuffixAddedToABareName()
@@ -235,8 +266,10 @@ private slots:
     {
         WhenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
         TStandardDialogs dialogs;
-        QVERIFY(dialogs.SaveFileName(nullptr, QStringLiteral("Save"), QStringLiteral("Report"),
-                                     QStringLiteral("Excel|*.xls"), QStringLiteral(".xls")).isNull());
+        QVERIFY(dialogs
+                    .SaveFileName(nullptr, QStringLiteral("Save"), QStringLiteral("Report"),
+                                  QStringLiteral("Excel|*.xls"), QStringLiteral(".xls"))
+                    .isNull());
     }
 
     void scriptedDialogsRecordAndAnswer()
@@ -253,8 +286,8 @@ private slots:
                                         QStringLiteral("Excel|*.xls"), QStringLiteral("xls")),
                  QStringLiteral("/tmp/report.xls"));
         QCOMPARE(Dialogs().SaveFileName(nullptr, QString(), QString(), QString(), QString()), QString());
-        QCOMPARE(dialogs->MessageTexts(),
-                 QStringList({QStringLiteral("No data"), QStringLiteral("Delete record?"), QStringLiteral("Delete record?")}));
+        QCOMPARE(dialogs->MessageTexts(), QStringList({QStringLiteral("No data"), QStringLiteral("Delete record?"),
+                                                       QStringLiteral("Delete record?")}));
         QCOMPARE(dialogs->Messages().first().Type, mtError);
         QCOMPARE(dialogs->Messages().last().Buttons, mbOKCancel);
         QCOMPARE(dialogs->SaveRequests().first().ProposedName, QStringLiteral("Income"));

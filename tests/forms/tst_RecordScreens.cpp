@@ -100,7 +100,7 @@ private slots:
         QVERIFY(screen.pnlRecordButtons->isHidden());
         QVERIFY(!screen.pnlRecord->isEnabled());
         QTest::mouseDClick(screen.dbGridBrowser->viewport(), Qt::LeftButton);
-        QCOMPARE(dialogs->MessageTexts(), QStringList{"No data"});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"No data"});
     }
 
     void positionAtEnd_data()
@@ -148,7 +148,7 @@ private slots:
         QVERIFY(!screen.btnEdit->isEnabled());
         QVERIFY(!screen.btnDelete->isEnabled());
         QTest::mouseDClick(screen.dbGridBrowser->viewport(), Qt::LeftButton, {}, QPoint(1, 1000));
-        QCOMPARE(dialogs->MessageTexts(), QStringList{"No data"});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"No data"});
         ClickRow(screen.dbGridBrowser, 1);  // back onto a row
         QVERIFY(!screen.DataSet()->Eof());
         QVERIFY(screen.btnEdit->isEnabled());
@@ -165,7 +165,7 @@ private slots:
         Click(screen.dbGridNavigator->Button(TDBNavigator::nbLast));
         QCOMPARE(screen.dbGridBrowser->currentIndex().row(), 2);
         QCOMPARE(screen.edDescription->text(), QString("ITEM 3"));
-        QCOMPARE(screen.calls, QStringList{"RecordChanged"});
+        QCOMPARE(screen.calls, QStringList {"RecordChanged"});
         QCOMPARE(screen.recordChangedRow, 2);
         // Last lands on the last row itself, so Edit works on it; Next has nowhere to go.
         QVERIFY(!screen.DataSet()->Eof());
@@ -187,9 +187,9 @@ private slots:
         screen.calls.clear();
         dialogs->AnswerConfirmation(mrCancel);
         Click(screen.btnDelete);
-        QCOMPARE(dialogs->MessageTexts(), QStringList{"Delete record?"});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"Delete record?"});
         QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 2);
-        QCOMPARE(screen.calls, (QStringList{"AfterDelete", "RecordChanged"}));
+        QCOMPARE(screen.calls, (QStringList {"AfterDelete", "RecordChanged"}));
     }
 
     void confirmDelete()
@@ -215,7 +215,7 @@ private slots:
         screen.failAfterDelete = true;
         dialogs->AnswerConfirmation(mrOk);
         Click(screen.btnDelete);
-        QCOMPARE(dialogs->MessageTexts(), (QStringList{"Delete record?", "disk full"}));
+        QCOMPARE(dialogs->MessageTexts(), (QStringList {"Delete record?", "disk full"}));
         QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 2);
         QCOMPARE(screen.DataSet()->RecordCount(), 2);  // the screen shows what is stored
     }
@@ -279,7 +279,7 @@ private slots:
         QTest::keyClicks(screen.edDescription, "COFFEE");
         dialogs->AnswerConfirmation(mrOk);  // typed input goes only when the user says so
         QTest::keyClick(screen.edDescription, Qt::Key_Escape);
-        QCOMPARE(dialogs->MessageTexts(), QStringList{"Discard the changes to this record?"});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"Discard the changes to this record?"});
         QVERIFY(!screen.DataSet()->IsEditing());
         QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 1);
     }
@@ -297,7 +297,7 @@ private slots:
         screen.edDescription->setFocus();
         QTest::keyClicks(screen.edDescription, "SCONES");
         Click(screen.btnSave);
-        QCOMPARE(dialogs->MessageTexts(), QStringList{"disk full"});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"disk full"});
         // The row was written and the counter drawn before the failure: neither is kept.
         QCOMPARE(Count(book, "SELECT count(*) FROM SALES"), 1);
         QString counter;
@@ -309,7 +309,7 @@ private slots:
         QCOMPARE(screen.edDescription->text(), QString("SCONES"));
         screen.failAfterSave = false;
         Click(screen.btnSave);
-        QCOMPARE(dialogs->MessageTexts(), QStringList{"disk full"});
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"disk full"});
         QCOMPARE(book.Scalar("SELECT group_concat(SALES_ID || ':' || SALES_DESCRIPTION) FROM SALES").toString(),
                  QString("1:ITEM 1,2:SCONES"));
         QCOMPARE(GetResource("SALES_ID", counter), QString("2"));

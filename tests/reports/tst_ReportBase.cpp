@@ -95,8 +95,7 @@ private slots:
         QCOMPARE(report.builds, 1);
         QCOMPARE(report.ReportPageControl->currentWidget(), report.tsOutput);
         QCOMPARE(Text(report.F1BookReport, 40, 9), QString());
-        QCOMPARE(Text(report.F1BookReport, 1, 1),
-                 QString("PROBE REPORT FROM 1 JANUARY 2002 TO 31 JANUARY 2002"));
+        QCOMPARE(Text(report.F1BookReport, 1, 1), QString("PROBE REPORT FROM 1 JANUARY 2002 TO 31 JANUARY 2002"));
         QCOMPARE(report.F1BookReport->GetCellNumber(5, 2), 1214.5);
         QTest::mouseClick(report.btnSpool, Qt::LeftButton);
         QCOMPARE(report.builds, 2);
@@ -190,23 +189,22 @@ private slots:
         QTest::addColumn<QStringList>("labels");
         QTest::addColumn<QStringList>("keys");
         // 1 January 2002 was a Tuesday: weeks run from the start date, not from a weekday.
-        QTest::newRow("one week") << Day(2002, 1, 1) << Day(2002, 1, 7) << 1 << QStringList{"01-Jan-2002"}
-                                  << QStringList{"01-Jan-2002"};
+        QTest::newRow("one week") << Day(2002, 1, 1) << Day(2002, 1, 7) << 1 << QStringList {"01-Jan-2002"}
+                                  << QStringList {"01-Jan-2002"};
         QTest::newRow("two weeks") << Day(2002, 1, 1) << Day(2002, 1, 8) << 1
-                                   << QStringList{"01-Jan-2002", "08-Jan-2002"}
-                                   << QStringList{"01-Jan-2002", "08-Jan-2002"};
-        QTest::newRow("end a few days before start") << Day(2002, 1, 8) << Day(2002, 1, 3) << 1
-                                                     << QStringList{"08-Jan-2002"} << QStringList{"08-Jan-2002"};
-        QTest::newRow("end a week before start") << Day(2002, 1, 8) << Day(2002, 1, 1) << 1 << QStringList{}
-                                                 << QStringList{};
+                                   << QStringList {"01-Jan-2002", "08-Jan-2002"}
+                                   << QStringList {"01-Jan-2002", "08-Jan-2002"};
+        QTest::newRow("end a few days before start")
+            << Day(2002, 1, 8) << Day(2002, 1, 3) << 1 << QStringList {"08-Jan-2002"} << QStringList {"08-Jan-2002"};
+        QTest::newRow("end a week before start")
+            << Day(2002, 1, 8) << Day(2002, 1, 1) << 1 << QStringList {} << QStringList {};
         QTest::newRow("months across a year")
-            << Day(2001, 11, 15) << Day(2002, 2, 2) << 2
-            << QStringList{"Nov 2001", "Dec 2001", "Jan 2002", "Feb 2002"}
-            << QStringList{"24023", "24024", "24025", "24026"};
-        QTest::newRow("end month before start month") << Day(2002, 3, 1) << Day(2002, 2, 28) << 2 << QStringList{}
-                                                      << QStringList{};
-        QTest::newRow("days write nothing") << Day(2002, 1, 1) << Day(2002, 1, 31) << 0 << QStringList{}
-                                            << QStringList{};
+            << Day(2001, 11, 15) << Day(2002, 2, 2) << 2 << QStringList {"Nov 2001", "Dec 2001", "Jan 2002", "Feb 2002"}
+            << QStringList {"24023", "24024", "24025", "24026"};
+        QTest::newRow("end month before start month")
+            << Day(2002, 3, 1) << Day(2002, 2, 28) << 2 << QStringList {} << QStringList {};
+        QTest::newRow("days write nothing")
+            << Day(2002, 1, 1) << Day(2002, 1, 31) << 0 << QStringList {} << QStringList {};
     }
     void periodLabels()
     {
@@ -218,9 +216,9 @@ private slots:
         FormatSettings().ShortDateFormat = "dd-mmm-yyyy";
         TTestBook book;
         TProbeReport report;
-        QStringList got{"kept"};
+        QStringList got {"kept"};
         report.WritePeriodLabels(4, 2, start, end, grouping, got);
-        QCOMPARE(got, QStringList{"kept"} + keys);
+        QCOMPARE(got, QStringList {"kept"} + keys);
         QStringList written;
         for (int r = 4; r < 4 + 10; ++r)
             if (!Text(report.F1BookReport, r, 2).isEmpty())
@@ -252,8 +250,7 @@ private slots:
         TTestBook book;
         TProbeReport report;
         report.WriteReportTitle("Expenses Report", 2, Day(2002, 1, 1), Day(2002, 1, 31), 3);
-        QCOMPARE(Text(report.F1BookReport, 2, 3),
-                 QString("EXPENSES REPORT FROM 1 JANUARY 2002 TO 31 JANUARY 2002"));
+        QCOMPARE(Text(report.F1BookReport, 2, 3), QString("EXPENSES REPORT FROM 1 JANUARY 2002 TO 31 JANUARY 2002"));
         QVERIFY(report.F1BookReport->Book().CellFormat(2, 3).Bold);
     }
 };

@@ -20,7 +20,8 @@ const QString MoneyMask = QStringLiteral("#,##0.00;(#,##0.00)");
 
 // A small report: title, boxed headings, amounts with totals, day numbers as dates,
 // and `lines` data rows.
-void FillReport(TF1Book& grid, int lines) {
+void FillReport(TF1Book& grid, int lines)
+{
     grid.SetRowHeights(1, grid.MaxRow(), 250, false);
     grid.SetColumnWidth(1, 500);
     grid.SetColumnWidth(2, 4500);
@@ -57,31 +58,40 @@ void FillReport(TF1Book& grid, int lines) {
     grid.SelectRange(1, 1, 1, 1);
 }
 
-int CountColour(const QImage& image, const QRect& area, QRgb colour) {
+int CountColour(const QImage& image, const QRect& area, QRgb colour)
+{
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) ++n;
+            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
+                ++n;
     return n;
 }
 
-int CountDark(const QImage& image, const QRect& area) {
+int CountDark(const QImage& image, const QRect& area)
+{
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if (qGray(image.pixel(x, y)) < 80) ++n;
+            if (qGray(image.pixel(x, y)) < 80)
+                ++n;
     return n;
 }
 
 // Test answers to the printer question: print to a PDF file, or cancel.
 class TPdfDialogs : public TDialogs {
 public:
-    TPdfDialogs(QString file, bool accept) : m_file(std::move(file)), m_accept(accept) {}
+    TPdfDialogs(QString file, bool accept) : m_file(std::move(file)), m_accept(accept) { }
     int MessageDlg(const QString&, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    bool ChoosePrinter(QPrinter& printer, QWidget*) override {
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    bool ChoosePrinter(QPrinter& printer, QWidget*) override
+    {
         ++Asked;
-        if (!m_accept) return false;
+        if (!m_accept)
+            return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_file);
         return true;
@@ -93,20 +103,24 @@ private:
     bool m_accept;
 };
 
-QString PdfToText(const QString& pdf) {
+QString PdfToText(const QString& pdf)
+{
     QProcess p;
     p.start("pdftotext", {"-layout", pdf, "-"});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 // Page count and page shape from the PDF's own objects, without any tool.
-int PdfPageCount(const QByteArray& pdf) {
-    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/") +
-               pdf.count("/Type /Page>"));
+int PdfPageCount(const QByteArray& pdf)
+{
+    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/")
+               + pdf.count("/Type /Page>"));
 }
 
-bool PdfIsLandscape(const QByteArray& pdf) {
+bool PdfIsLandscape(const QByteArray& pdf)
+{
     const QRegularExpression box(R"(/MediaBox \[\s*0 0 ([\d.]+) ([\d.]+)\s*\])");
     const auto m = box.match(QString::fromLatin1(pdf));
     return m.hasMatch() && m.captured(1).toDouble() > m.captured(2).toDouble();
@@ -136,12 +150,14 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TstF1Book::initTestCase() {
+void TstF1Book::initTestCase()
+{
     QVERIFY(m_dir.isValid());
     FormatSettings().ShortDateFormat = "dd-mmm-yyyy";
 }
 
-void TstF1Book::headingsSelectColumnsRowsAndAll() {
+void TstF1Book::headingsSelectColumnsRowsAndAll()
+{
     TF1Book grid;
     grid.resize(600, 400);
     grid.show();
@@ -155,15 +171,16 @@ void TstF1Book::headingsSelectColumnsRowsAndAll() {
     QVERIFY(c3.top() >= grid.HeaderHeight() - 1);
     QCOMPARE(grid.CellAt(QPoint(c3.center().x(), grid.HeaderHeight() / 2)), qMakePair(0, 3));
     QTest::mouseClick(vp, Qt::LeftButton, {}, QPoint(c3.center().x(), grid.HeaderHeight() / 2));
-    QCOMPARE(grid.Book().Selection(), (TCellRange{1, 3, 65536, 3}));
+    QCOMPARE(grid.Book().Selection(), (TCellRange {1, 3, 65536, 3}));
     const QRect r5 = grid.CellRect(5, 1);
     QTest::mouseClick(vp, Qt::LeftButton, {}, QPoint(grid.HeaderWidth() / 2, r5.center().y()));
-    QCOMPARE(grid.Book().Selection(), (TCellRange{5, 1, 5, 256}));
+    QCOMPARE(grid.Book().Selection(), (TCellRange {5, 1, 5, 256}));
     QTest::mouseClick(vp, Qt::LeftButton, {}, QPoint(2, 2));
-    QCOMPARE(grid.Book().Selection(), (TCellRange{1, 1, 65536, 256}));
+    QCOMPARE(grid.Book().Selection(), (TCellRange {1, 1, 65536, 256}));
 }
 
-void TstF1Book::mouseAndKeyboardSelection() {
+void TstF1Book::mouseAndKeyboardSelection()
+{
     TF1Book grid;
     grid.resize(600, 400);
     grid.show();
@@ -171,24 +188,25 @@ void TstF1Book::mouseAndKeyboardSelection() {
     QTest::mousePress(vp, Qt::LeftButton, {}, grid.CellRect(2, 2).center());
     QTest::mouseMove(vp, grid.CellRect(4, 3).center());
     QTest::mouseRelease(vp, Qt::LeftButton, {}, grid.CellRect(4, 3).center());
-    QCOMPARE(grid.Book().Selection(), (TCellRange{2, 2, 4, 3}));
+    QCOMPARE(grid.Book().Selection(), (TCellRange {2, 2, 4, 3}));
     QTest::keyClick(&grid, Qt::Key_Down);
-    QCOMPARE(grid.Book().Selection(), (TCellRange{5, 3, 5, 3}));
+    QCOMPARE(grid.Book().Selection(), (TCellRange {5, 3, 5, 3}));
     QTest::keyClick(&grid, Qt::Key_Right, Qt::ShiftModifier);
     QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
-    QCOMPARE(grid.Book().Selection(), (TCellRange{5, 3, 6, 4}));
+    QCOMPARE(grid.Book().Selection(), (TCellRange {5, 3, 6, 4}));
     QTest::keyClick(&grid, Qt::Key_Left);
     QTest::keyClick(&grid, Qt::Key_Left);
     QTest::keyClick(&grid, Qt::Key_Left);
     QTest::keyClick(&grid, Qt::Key_Left);
-    QCOMPARE(grid.Book().Selection(), (TCellRange{6, 1, 6, 1}));
+    QCOMPARE(grid.Book().Selection(), (TCellRange {6, 1, 6, 1}));
     // A range set by a caller is where the keyboard carries on from.
     grid.SelectRange(10, 5, 12, 6);
     QTest::keyClick(&grid, Qt::Key_Up);
-    QCOMPARE(grid.Book().Selection(), (TCellRange{9, 5, 9, 5}));
+    QCOMPARE(grid.Book().Selection(), (TCellRange {9, 5, 9, 5}));
 }
 
-void TstF1Book::gridLinesSwitch() {
+void TstF1Book::gridLinesSwitch()
+{
     TF1Book grid;
     grid.resize(500, 300);
     grid.SelectRange(20, 20, 20, 20);  // keep the selection frame out of the picture
@@ -201,7 +219,8 @@ void TstF1Book::gridLinesSwitch() {
     QCOMPARE(CountColour(grid.grab().toImage(), cells, gridColour), 0);
 }
 
-void TstF1Book::bordersAreDrawnWithoutGridLines() {
+void TstF1Book::bordersAreDrawnWithoutGridLines()
+{
     TF1Book grid;
     grid.resize(500, 300);
     grid.SetShowGridLines(false);
@@ -216,15 +235,15 @@ void TstF1Book::bordersAreDrawnWithoutGridLines() {
     QVERIFY(CountDark(grid.grab().toImage(), around) >= 2 * (cell.width() + cell.height()) - 8);
 }
 
-void TstF1Book::copySelectionAsTabSeparatedText() {
+void TstF1Book::copySelectionAsTabSeparatedText()
+{
     TF1Book grid;
     FillReport(grid, 3);
     grid.SelectRange(4, 2, 6, 5);
     grid.CopyToClipboard();
-    QCOMPARE(QApplication::clipboard()->text(),
-             QString("DATE\tRENT\tPOWER\tTOTAL\n"
-                     "07-Jan-2002\t1,000.00\t245.25\t1,245.25\n"
-                     "08-Jan-2002\t(35.50)\t245.25\t209.75\n"));
+    QCOMPARE(QApplication::clipboard()->text(), QString("DATE\tRENT\tPOWER\tTOTAL\n"
+                                                        "07-Jan-2002\t1,000.00\t245.25\t1,245.25\n"
+                                                        "08-Jan-2002\t(35.50)\t245.25\t209.75\n"));
     // Ctrl+C does the same; a whole-column selection stops at the last used row.
     QApplication::clipboard()->clear();
     grid.SelectRange(1, 5, grid.MaxRow(), 5);
@@ -233,21 +252,37 @@ void TstF1Book::copySelectionAsTabSeparatedText() {
     QCOMPARE(QApplication::clipboard()->text(), QString("\n\n\nTOTAL\n1,245.25\n209.75\n1,247.25\n2,702.25\n"));
 }
 
-void TstF1Book::shownTextInCopyAndPrint_data() {
+void TstF1Book::shownTextInCopyAndPrint_data()
+{
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("content");  // a number, or a formula after '='
     QTest::addColumn<QString>("shown");
-    QTest::newRow("percent two places") << "0.00%" << "0.125" << "12.50%";
-    QTest::newRow("percent whole") << "0%" << "0.5" << "50%";
-    QTest::newRow("percent mask of the ledger") << "##0.00%" << "0.125" << "12.50%";
-    QTest::newRow("percent of a formula") << "0.0%" << "=1/8" << "12.5%";
-    QTest::newRow("money beside a percent") << MoneyMask << "-1234.5" << "(1,234.50)";
-    QTest::newRow("cell reads itself") << "0.00%" << "=B2+1" << "#REF!";
-    QTest::newRow("sum over its own cell") << MoneyMask << "=SUM(A2:B2)" << "#REF!";
-    QTest::newRow("reads a loop") << "General" << "=C2*2" << "#REF!";
+    QTest::newRow("percent two places") << "0.00%"
+                                        << "0.125"
+                                        << "12.50%";
+    QTest::newRow("percent whole") << "0%"
+                                   << "0.5"
+                                   << "50%";
+    QTest::newRow("percent mask of the ledger") << "##0.00%"
+                                                << "0.125"
+                                                << "12.50%";
+    QTest::newRow("percent of a formula") << "0.0%"
+                                          << "=1/8"
+                                          << "12.5%";
+    QTest::newRow("money beside a percent") << MoneyMask << "-1234.5"
+                                            << "(1,234.50)";
+    QTest::newRow("cell reads itself") << "0.00%"
+                                       << "=B2+1"
+                                       << "#REF!";
+    QTest::newRow("sum over its own cell") << MoneyMask << "=SUM(A2:B2)"
+                                           << "#REF!";
+    QTest::newRow("reads a loop") << "General"
+                                  << "=C2*2"
+                                  << "#REF!";
 }
 
-void TstF1Book::shownTextInCopyAndPrint() {
+void TstF1Book::shownTextInCopyAndPrint()
+{
     if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         QFAIL("pdftotext is needed to read the printed pages (Debian package poppler-utils)");
     QFETCH(QString, format);
@@ -262,8 +297,10 @@ void TstF1Book::shownTextInCopyAndPrint() {
     grid.SetCellFormula(2, 4, "C2");
     grid.SelectRange(2, 2, 2, 2);
     grid.SetNumberFormat(format);
-    if (content.startsWith('=')) grid.SetCellFormula(2, 2, content);
-    else grid.SetCellNumber(2, 2, content.toDouble());
+    if (content.startsWith('='))
+        grid.SetCellFormula(2, 2, content);
+    else
+        grid.SetCellNumber(2, 2, content.toDouble());
     grid.SelectRange(2, 1, 2, 2);
     grid.CopyToClipboard();
     QCOMPARE(QApplication::clipboard()->text(), "Margin\t" + shown + "\n");
@@ -277,11 +314,13 @@ void TstF1Book::shownTextInCopyAndPrint() {
     QVERIFY2(printed.startsWith("Margin " + shown + " "), qPrintable(printed));
 }
 
-void TstF1Book::scrollsToFarCells() {
+void TstF1Book::scrollsToFarCells()
+{
     TF1Book grid;
     grid.resize(500, 300);
     grid.show();
-    for (int r = 1; r <= 2000; ++r) grid.SetCellNumber(r, 1, r);
+    for (int r = 1; r <= 2000; ++r)
+        grid.SetCellNumber(r, 1, r);
     QCoreApplication::processEvents();
     grid.ScrollToCell(1500, 1);
     const QRect r1500 = grid.CellRect(1500, 1);
@@ -292,7 +331,8 @@ void TstF1Book::scrollsToFarCells() {
     QVERIFY(grid.verticalScrollBar()->maximum() < grid.Book().RowTopPt(2100) * grid.logicalDpiY() / 72.0);
 }
 
-void TstF1Book::pagePlanFollowsScaling() {
+void TstF1Book::pagePlanFollowsScaling()
+{
     TF1Book grid;
     FillReport(grid, 200);
     const double pageW = 700, pageH = 480;  // landscape A4 inside margins, in points
@@ -313,7 +353,8 @@ void TstF1Book::pagePlanFollowsScaling() {
     QVERIFY(fit.Scale < 0.2);
 }
 
-void TstF1Book::printsToPdf() {
+void TstF1Book::printsToPdf()
+{
     TF1Book grid;
     FillReport(grid, 100);
     grid.SetPrintLandscape(true);
@@ -337,7 +378,8 @@ void TstF1Book::printsToPdf() {
     QVERIFY(!PdfIsLandscape(f.readAll()));
 }
 
-void TstF1Book::printedTextMatchesSheet() {
+void TstF1Book::printedTextMatchesSheet()
+{
     if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         QFAIL("pdftotext is needed to read the printed pages (Debian package poppler-utils)");
     TF1Book grid;
@@ -365,8 +407,8 @@ void TstF1Book::printedTextMatchesSheet() {
         const auto [first, last] = plan.RowBands[size_t(p)];
         const QString text = pageTexts[p].simplified();
         for (int r = std::max(5, first); r <= std::min(last, 64); ++r) {
-            const QString line = QStringList{grid.Book().CellDisplayText(r, 2), grid.Book().CellDisplayText(r, 3),
-                                             grid.Book().CellDisplayText(r, 4), grid.Book().CellDisplayText(r, 5)}
+            const QString line = QStringList {grid.Book().CellDisplayText(r, 2), grid.Book().CellDisplayText(r, 3),
+                                              grid.Book().CellDisplayText(r, 4), grid.Book().CellDisplayText(r, 5)}
                                      .join(' ');
             QVERIFY2(text.contains(line), qPrintable(QString("page %1 lacks row %2: %3").arg(p + 1).arg(r).arg(line)));
         }
@@ -376,7 +418,8 @@ void TstF1Book::printedTextMatchesSheet() {
     QVERIFY(!simplified0.contains(grid.Book().CellDisplayText(65, 5)));
 }
 
-void TstF1Book::printSheetAsksForPrinter() {
+void TstF1Book::printSheetAsksForPrinter()
+{
     TF1Book grid;
     FillReport(grid, 5);
     grid.SetPrintLandscape(true);
@@ -400,7 +443,8 @@ void TstF1Book::printSheetAsksForPrinter() {
     QVERIFY(PdfIsLandscape(pdf));
 }
 
-void TstF1Book::emptySheetHasNothingToPrint() {
+void TstF1Book::emptySheetHasNothingToPrint()
+{
     TF1Book grid;
     TDialogsGuard guard(std::make_unique<TPdfDialogs>(m_dir.filePath("never.pdf"), true));
     TPdfDialogs::Asked = 0;

@@ -14,9 +14,13 @@ namespace {
 
 // Column letters for the test's sheet, which stays within A to Z; the exporter has no
 // business asking the model for them.
-QString CellName(int row, int col) { return QChar(u'A' + col - 1) + QString::number(row); }
+QString CellName(int row, int col)
+{
+    return QChar(u'A' + col - 1) + QString::number(row);
+}
 
-QString ValueText(const TCellValue& v) {
+QString ValueText(const TCellValue& v)
+{
     switch (v.Kind) {
     case TCellValue::Number: return QString::number(v.Num, 'g', 15);
     case TCellValue::Text: return v.Str;
@@ -27,7 +31,8 @@ QString ValueText(const TCellValue& v) {
 }
 
 // The formula's tokens in the order they are stored, as a reverse Polish line.
-QString TokenText(const TFormula& formula) {
+QString TokenText(const TFormula& formula)
+{
     QStringList out;
     for (const TFormulaToken& t : formula.Tokens()) {
         switch (t.Type) {
@@ -47,11 +52,16 @@ QString TokenText(const TFormula& formula) {
     return out.join(' ');
 }
 
-QString FormatText(const TCellFormat& f) {
+QString FormatText(const TCellFormat& f)
+{
     return QStringLiteral("%1%2 borders %3,%4,%5,%6 align %7,%8")
         .arg(f.NumberFormat, f.Bold ? QStringLiteral(" bold") : QString())
-        .arg(int(f.Left.Style)).arg(int(f.Right.Style)).arg(int(f.Top.Style)).arg(int(f.Bottom.Style))
-        .arg(int(f.HAlign)).arg(int(f.VAlign));
+        .arg(int(f.Left.Style))
+        .arg(int(f.Right.Style))
+        .arg(int(f.Top.Style))
+        .arg(int(f.Bottom.Style))
+        .arg(int(f.HAlign))
+        .arg(int(f.VAlign));
 }
 
 // A format of the test's own: one "key<TAB>value" line for each thing an exporter may
@@ -60,12 +70,14 @@ class TDumpExporter final : public TWorkbookExporter {
 public:
     QString FileFilter() const override { return QStringLiteral("Dump|*.txt"); }
     QString Extension() const override { return QStringLiteral("txt"); }
-    void Export(const TSheetSource& sheet, const QString& path) const override {
+    void Export(const TSheetSource& sheet, const QString& path) const override
+    {
         WriteFile(path, [&] { return Dump(sheet).join('\n').toUtf8(); });
     }
 
 private:
-    static QStringList Dump(const TSheetSource& sheet) {
+    static QStringList Dump(const TSheetSource& sheet)
+    {
         QStringList lines;
         auto line = [&](const QString& key, const QString& value) { lines << key + '\t' + value; };
         line("range", QStringLiteral("%1 %2").arg(sheet.LastRow()).arg(sheet.LastCol()));
@@ -88,7 +100,8 @@ private:
         });
         line("order", order.join(' '));
         for (int col = 1; col <= sheet.LastCol() + 1; ++col)
-            line(QStringLiteral("col %1 width").arg(CellName(1, col).chopped(1)), QString::number(sheet.ColumnWidth(col)));
+            line(QStringLiteral("col %1 width").arg(CellName(1, col).chopped(1)),
+                 QString::number(sheet.ColumnWidth(col)));
         for (int row = 1; row <= sheet.LastRow() + 1; ++row)
             line(QStringLiteral("row %1 height").arg(row), QString::number(sheet.RowHeight(row)));
         line("default height", QString::number(sheet.PrevailingRowHeight()));
@@ -105,9 +118,11 @@ private:
     }
 };
 
-QHash<QString, QString> ReadDump(const QString& path) {
+QHash<QString, QString> ReadDump(const QString& path)
+{
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(path));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
     QHash<QString, QString> dump;
     for (const QString& l : QString::fromUtf8(f.readAll()).split('\n'))
         dump.insert(l.section('\t', 0, 0), l.section('\t', 1));
@@ -119,7 +134,8 @@ const QString MoneyMask = QStringLiteral("#,##0.00;(#,##0.00)");
 // A small report: headings, two amounts, their total and a total of the total, an error,
 // and a bordered cell with nothing in it. Nothing is read before it is exported, so every
 // formula result is worked out on the way out.
-void BuildSheet(TWorkbook& book) {
+void BuildSheet(TWorkbook& book)
+{
     book.SetRowHeights(1, book.MaxRow(), 250, false);
     book.SetRowHeights(4, 4, 500, false);
     book.SetColumnWidth(1, 500);
@@ -150,7 +166,8 @@ void BuildSheet(TWorkbook& book) {
     book.SelectRange(2, 2, 3, 3);
 }
 
-QString Visited(const TSheetSource& sheet, const TCellRange& range) {
+QString Visited(const TSheetSource& sheet, const TCellRange& range)
+{
     QStringList names;
     sheet.ForEachCell(range, [&](int row, int col, const TSourceCell&) { names << CellName(row, col); });
     return names.join(' ');
@@ -175,9 +192,13 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TstExporter::initTestCase() { QVERIFY(m_dir.isValid()); }
+void TstExporter::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
 
-void TstExporter::exportReadsTheSheet_data() {
+void TstExporter::exportReadsTheSheet_data()
+{
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
     auto row = [](const char* name, const QString& key, const QString& expected) {
@@ -214,7 +235,8 @@ void TstExporter::exportReadsTheSheet_data() {
     row("cells in row order", "order", "A1 B1 A2 B2 A3 B3 A4 B4 C4 B5 D6");
 }
 
-void TstExporter::exportReadsTheSheet() {
+void TstExporter::exportReadsTheSheet()
+{
     QFETCH(QString, key);
     QFETCH(QString, expected);
     TWorkbook book;
@@ -226,7 +248,8 @@ void TstExporter::exportReadsTheSheet() {
     QCOMPARE(dump.value(key), expected);
 }
 
-void TstExporter::laterChangesReachTheNextExport() {
+void TstExporter::laterChangesReachTheNextExport()
+{
     TWorkbook book;
     BuildSheet(book);
     const TWorkbookSource source(book);
@@ -247,19 +270,21 @@ void TstExporter::laterChangesReachTheNextExport() {
     QVERIFY(!dump.contains("D6 value"));
 }
 
-void TstExporter::rangeVisitsItsCellsOnly_data() {
+void TstExporter::rangeVisitsItsCellsOnly_data()
+{
     QTest::addColumn<TCellRange>("range");
     QTest::addColumn<QString>("visited");
-    QTest::newRow("whole sheet") << TCellRange{1, 1, Sheet::RowLimit, Sheet::ColLimit}
+    QTest::newRow("whole sheet") << TCellRange {1, 1, Sheet::RowLimit, Sheet::ColLimit}
                                  << "A1 B1 A2 B2 A3 B3 A4 B4 C4 B5 D6";
-    QTest::newRow("one column") << TCellRange{1, 2, Sheet::RowLimit, 2} << "B1 B2 B3 B4 B5";
-    QTest::newRow("block inside") << TCellRange{2, 2, 4, 3} << "B2 B3 B4 C4";
-    QTest::newRow("one row") << TCellRange{4, 1, 4, Sheet::ColLimit} << "A4 B4 C4";
-    QTest::newRow("the empty cell with a border") << TCellRange{6, 4, 6, 4} << "D6";
-    QTest::newRow("nothing stored there") << TCellRange{7, 1, 9, 4} << "";
+    QTest::newRow("one column") << TCellRange {1, 2, Sheet::RowLimit, 2} << "B1 B2 B3 B4 B5";
+    QTest::newRow("block inside") << TCellRange {2, 2, 4, 3} << "B2 B3 B4 C4";
+    QTest::newRow("one row") << TCellRange {4, 1, 4, Sheet::ColLimit} << "A4 B4 C4";
+    QTest::newRow("the empty cell with a border") << TCellRange {6, 4, 6, 4} << "D6";
+    QTest::newRow("nothing stored there") << TCellRange {7, 1, 9, 4} << "";
 }
 
-void TstExporter::rangeVisitsItsCellsOnly() {
+void TstExporter::rangeVisitsItsCellsOnly()
+{
     QFETCH(TCellRange, range);
     QFETCH(QString, visited);
     TWorkbook book;
@@ -267,7 +292,8 @@ void TstExporter::rangeVisitsItsCellsOnly() {
     QCOMPARE(Visited(TWorkbookSource(book), range), visited);
 }
 
-void TstExporter::excelFileType() {
+void TstExporter::excelFileType()
+{
     const auto exporter = ExporterForFileType(Sheet::FileExcel97);
     QCOMPARE(exporter->FileFilter(), QString("Excel|*.xls"));
     QCOMPARE(exporter->Extension(), QString("xls"));
@@ -280,18 +306,23 @@ void TstExporter::excelFileType() {
     QCOMPARE(f.read(8), QByteArray::fromHex("D0CF11E0A1B11AE1"));  // a compound file
 }
 
-void TstExporter::writeErrorsNameTheFile_data() {
+void TstExporter::writeErrorsNameTheFile_data()
+{
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("name");     // under the test folder; empty gives no name at all
     QTest::addColumn<QString>("message");  // %1 is the full path
     for (const char* format : {"xls", "dump"}) {
-        QTest::addRow("%s, missing folder", format) << format << "no/such/folder/x" << "Cannot write \"%1\": ";
-        QTest::addRow("%s, a folder in the way", format) << format << "folder" << "Cannot write \"%1\": ";
-        QTest::addRow("%s, no name", format) << format << "" << "No file name given";
+        QTest::addRow("%s, missing folder", format) << format << "no/such/folder/x"
+                                                    << "Cannot write \"%1\": ";
+        QTest::addRow("%s, a folder in the way", format) << format << "folder"
+                                                         << "Cannot write \"%1\": ";
+        QTest::addRow("%s, no name", format) << format << ""
+                                             << "No file name given";
     }
 }
 
-void TstExporter::writeErrorsNameTheFile() {
+void TstExporter::writeErrorsNameTheFile()
+{
     QFETCH(QString, format);
     QFETCH(QString, name);
     QFETCH(QString, message);

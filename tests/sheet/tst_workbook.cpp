@@ -41,7 +41,8 @@ private slots:
     void changeHandlerSeesEveryChange();
 };
 
-void TstWorkbook::columnHeading_data() {
+void TstWorkbook::columnHeading_data()
+{
     QTest::addColumn<int>("col");
     QTest::addColumn<QString>("heading");
     QTest::newRow("first") << 1 << "A";
@@ -56,7 +57,8 @@ void TstWorkbook::columnHeading_data() {
     QTest::newRow("last triple") << 18278 << "ZZZ";
 }
 
-void TstWorkbook::columnHeading() {
+void TstWorkbook::columnHeading()
+{
     QFETCH(int, col);
     QFETCH(QString, heading);
     QCOMPARE(TWorkbook::GetColumnHeading(col), heading);
@@ -64,7 +66,8 @@ void TstWorkbook::columnHeading() {
 
 // Cells used by the formula rows: C3 10, C4 "Heading", C5 2.5, C6 empty, C7 -1.25,
 // C8 "12" (text that spells a number), C9 SUM(C3:C5) (a formula read by formulas).
-static void FillColumnC(TWorkbook& book) {
+static void FillColumnC(TWorkbook& book)
+{
     book.SetCellNumber(3, 3, 10);
     book.SetCellText(4, 3, "Heading");
     book.SetCellNumber(5, 3, 2.5);
@@ -73,7 +76,8 @@ static void FillColumnC(TWorkbook& book) {
     book.SetCellFormula(9, 3, "SUM(C3:C5)");
 }
 
-void TstWorkbook::formulaResult_data() {
+void TstWorkbook::formulaResult_data()
+{
     QTest::addColumn<QString>("formula");
     QTest::addColumn<double>("expected");
     QTest::newRow("sum skips text and empty cells") << "SUM(C3:C7)" << 11.25;
@@ -96,7 +100,8 @@ void TstWorkbook::formulaResult_data() {
     QTest::newRow("nested sum") << "SUM(SUM(C3:C5),1)" << 13.5;
 }
 
-void TstWorkbook::formulaResult() {
+void TstWorkbook::formulaResult()
+{
     QFETCH(QString, formula);
     QFETCH(double, expected);
     TWorkbook book;
@@ -106,16 +111,22 @@ void TstWorkbook::formulaResult() {
     QVERIFY(!book.GetCellFormula(20, 5).startsWith('='));
 }
 
-void TstWorkbook::formulaErrors_data() {
+void TstWorkbook::formulaErrors_data()
+{
     QTest::addColumn<QString>("formula");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("division by zero") << "C3/0" << "#DIV/0!";
-    QTest::newRow("division by empty cell") << "C3/C6" << "#DIV/0!";
-    QTest::newRow("text in arithmetic") << "C4*2" << "#VALUE!";
-    QTest::newRow("error travels through sum") << "SUM(C3,D1)" << "#DIV/0!";
+    QTest::newRow("division by zero") << "C3/0"
+                                      << "#DIV/0!";
+    QTest::newRow("division by empty cell") << "C3/C6"
+                                            << "#DIV/0!";
+    QTest::newRow("text in arithmetic") << "C4*2"
+                                        << "#VALUE!";
+    QTest::newRow("error travels through sum") << "SUM(C3,D1)"
+                                               << "#DIV/0!";
 }
 
-void TstWorkbook::formulaErrors() {
+void TstWorkbook::formulaErrors()
+{
     QFETCH(QString, formula);
     QFETCH(QString, shown);
     TWorkbook book;
@@ -127,7 +138,8 @@ void TstWorkbook::formulaErrors() {
     QCOMPARE(book.CellValue(20, 5).Kind, TCellValue::Error);
 }
 
-void TstWorkbook::recalculatesAfterChange() {
+void TstWorkbook::recalculatesAfterChange()
+{
     TWorkbook book;
     book.SetCellNumber(5, 3, 100);
     book.SetCellNumber(6, 3, 50);
@@ -148,41 +160,46 @@ void TstWorkbook::recalculatesAfterChange() {
 }
 
 // "C5" as row and column.
-static std::pair<int, int> CellOf(const QString& name) {
+static std::pair<int, int> CellOf(const QString& name)
+{
     int col = 0;
     qsizetype i = 0;
-    for (; i < name.size() && name[i].isLetter(); ++i) col = col * 26 + (name[i].unicode() - 'A' + 1);
+    for (; i < name.size() && name[i].isLetter(); ++i)
+        col = col * 26 + (name[i].unicode() - 'A' + 1);
     return {name.mid(i).toInt(), col};
 }
 
-void TstWorkbook::circularReference_data() {
+void TstWorkbook::circularReference_data()
+{
     // Cells as "A1=formula" (a bare number is stored as a number); shown as "A1=text".
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("cell reads itself") << QStringList{"A6=A6+1"} << QStringList{"A6=#REF!"};
-    QTest::newRow("two cells read each other") << QStringList{"A1=B1", "B1=A1"} << QStringList{"A1=#REF!", "B1=#REF!"};
+    QTest::newRow("cell reads itself") << QStringList {"A6=A6+1"} << QStringList {"A6=#REF!"};
+    QTest::newRow("two cells read each other")
+        << QStringList {"A1=B1", "B1=A1"} << QStringList {"A1=#REF!", "B1=#REF!"};
     QTest::newRow("loop through three cells")
-        << QStringList{"A1=B1+1", "B1=C1*2", "C1=A1-3"} << QStringList{"A1=#REF!", "B1=#REF!", "C1=#REF!"};
+        << QStringList {"A1=B1+1", "B1=C1*2", "C1=A1-3"} << QStringList {"A1=#REF!", "B1=#REF!", "C1=#REF!"};
     // A totals column that lands inside its own range.
     QTest::newRow("sum range holds its own cell")
-        << QStringList{"C5=7", "D5=SUM(C5:D5)"} << QStringList{"C5=7", "D5=#REF!"};
+        << QStringList {"C5=7", "D5=SUM(C5:D5)"} << QStringList {"C5=7", "D5=#REF!"};
     QTest::newRow("sum ranges read each other")
-        << QStringList{"A1=SUM(B1:B2)", "B2=SUM(A1:A3)", "A3=4"} << QStringList{"A1=#REF!", "B2=#REF!", "A3=4"};
+        << QStringList {"A1=SUM(B1:B2)", "B2=SUM(A1:A3)", "A3=4"} << QStringList {"A1=#REF!", "B2=#REF!", "A3=4"};
     QTest::newRow("cells reading a loop show its error")
-        << QStringList{"A1=B1", "B1=A1", "C1=A1+1", "D1=SUM(C1:C2)*2", "E1=2+3", "F1=E1*2"}
-        << QStringList{"A1=#REF!", "B1=#REF!", "C1=#REF!", "D1=#REF!", "E1=5", "F1=10"};
+        << QStringList {"A1=B1", "B1=A1", "C1=A1+1", "D1=SUM(C1:C2)*2", "E1=2+3", "F1=E1*2"}
+        << QStringList {"A1=#REF!", "B1=#REF!", "C1=#REF!", "D1=#REF!", "E1=5", "F1=10"};
     // Whatever else a formula in the loop would give, the loop is what it shows.
     QTest::newRow("loop with a division by zero")
-        << QStringList{"A1=1/0+B1", "B1=A1"} << QStringList{"A1=#REF!", "B1=#REF!"};
+        << QStringList {"A1=1/0+B1", "B1=A1"} << QStringList {"A1=#REF!", "B1=#REF!"};
     // An error that decides the sum does not hide the loop in a range after it.
     QTest::newRow("loop behind an error in a sum")
-        << QStringList{"C1=1/0", "A1=SUM(C1,A1:A2)"} << QStringList{"C1=#DIV/0!", "A1=#REF!"};
+        << QStringList {"C1=1/0", "A1=SUM(C1,A1:A2)"} << QStringList {"C1=#DIV/0!", "A1=#REF!"};
     QTest::newRow("loop beside a cell read twice")
-        << QStringList{"A1=B1+C1", "B1=D1", "C1=D1*2", "D1=1", "E1=F1+A1", "F1=E1"}
-        << QStringList{"A1=3", "B1=1", "C1=2", "D1=1", "E1=#REF!", "F1=#REF!"};
+        << QStringList {"A1=B1+C1", "B1=D1", "C1=D1*2", "D1=1", "E1=F1+A1", "F1=E1"}
+        << QStringList {"A1=3", "B1=1", "C1=2", "D1=1", "E1=#REF!", "F1=#REF!"};
 }
 
-void TstWorkbook::circularReference() {
+void TstWorkbook::circularReference()
+{
     QFETCH(QStringList, cells);
     QFETCH(QStringList, shown);
     // Read in the order given and in reverse: the texts must not depend on which comes first.
@@ -193,17 +210,20 @@ void TstWorkbook::circularReference() {
             const auto [row, col] = CellOf(c.left(eq));
             bool number = false;
             const double v = c.mid(eq + 1).toDouble(&number);
-            if (number) book.SetCellNumber(row, col, v);
-            else book.SetCellFormula(row, col, c.mid(eq + 1));
+            if (number)
+                book.SetCellNumber(row, col, v);
+            else
+                book.SetCellFormula(row, col, c.mid(eq + 1));
         }
         QStringList order = shown;
-        if (reversed) std::reverse(order.begin(), order.end());
+        if (reversed)
+            std::reverse(order.begin(), order.end());
         for (const QString& s : order) {
             const qsizetype eq = s.indexOf('=');
             const auto [row, col] = CellOf(s.left(eq));
             QVERIFY2(book.CellDisplayText(row, col) == s.mid(eq + 1),
-                     qPrintable(QStringLiteral("%1 shows %2%3").arg(s, book.CellDisplayText(row, col),
-                                                                     reversed ? " (read in reverse)" : "")));
+                     qPrintable(QStringLiteral("%1 shows %2%3")
+                                    .arg(s, book.CellDisplayText(row, col), reversed ? " (read in reverse)" : "")));
             if (s.mid(eq + 1).startsWith('#')) {
                 QCOMPARE(book.CellValue(row, col).Kind, TCellValue::Error);
                 QCOMPARE(book.GetCellNumber(row, col), 0.0);
@@ -212,7 +232,8 @@ void TstWorkbook::circularReference() {
     }
 }
 
-void TstWorkbook::circularReferenceEndsWhenBroken() {
+void TstWorkbook::circularReferenceEndsWhenBroken()
+{
     TWorkbook book;
     book.SetCellFormula(1, 1, "B1*2");
     book.SetCellFormula(1, 2, "A1+1");
@@ -225,7 +246,8 @@ void TstWorkbook::circularReferenceEndsWhenBroken() {
     QCOMPARE(book.CellDisplayText(1, 1), QString("#REF!"));
 }
 
-void TstWorkbook::deepChain_data() {
+void TstWorkbook::deepChain_data()
+{
     QTest::addColumn<int>("length");
     QTest::addColumn<QString>("link");   // the formula of row r, %1 standing for r - 1
     QTest::addColumn<int>("readFirst");  // the row read before any other
@@ -237,17 +259,20 @@ void TstWorkbook::deepChain_data() {
     QTest::newRow("whole sheet, last row first") << 65536 << "A%1+1" << 65536;
 }
 
-void TstWorkbook::deepChain() {
+void TstWorkbook::deepChain()
+{
     QFETCH(int, length);
     QFETCH(QString, link);
     QFETCH(int, readFirst);
     // A1 1, A2 "=A1+1", A3 "=A2+1" and so on: row r holds r.
     TWorkbook book;
     book.SetCellNumber(1, 1, 1);
-    for (int r = 2; r <= length; ++r) book.SetCellFormula(r, 1, link.arg(r - 1));
+    for (int r = 2; r <= length; ++r)
+        book.SetCellFormula(r, 1, link.arg(r - 1));
     QCOMPARE(book.GetCellNumber(readFirst, 1), double(readFirst));
     QCOMPARE(book.GetCellNumber(length, 1), double(length));
-    for (int r = 1; r <= length; r += 997) QCOMPARE(book.GetCellNumber(r, 1), double(r));
+    for (int r = 1; r <= length; r += 997)
+        QCOMPARE(book.GetCellNumber(r, 1), double(r));
     QCOMPARE(book.CellDisplayText(length, 1), QString::number(length));
     // A change at the head carries down the whole chain.
     book.SetCellNumber(1, 1, 101);
@@ -255,7 +280,8 @@ void TstWorkbook::deepChain() {
     QCOMPARE(book.GetCellNumber(2, 1), 102.0);
 }
 
-void TstWorkbook::emptyAndTextCellsReadZero() {
+void TstWorkbook::emptyAndTextCellsReadZero()
+{
     TWorkbook book;
     QCOMPARE(book.GetCellNumber(1, 1), 0.0);
     QCOMPARE(book.GetCellNumber(book.MaxRow(), book.MaxCol()), 0.0);
@@ -268,7 +294,8 @@ void TstWorkbook::emptyAndTextCellsReadZero() {
     QCOMPARE(book.LastCol(), 3);
 }
 
-void TstWorkbook::clearCells_data() {
+void TstWorkbook::clearCells_data()
+{
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("valueKept");
     QTest::addColumn<bool>("formatKept");
@@ -277,13 +304,15 @@ void TstWorkbook::clearCells_data() {
     QTest::newRow("contents only") << 3 << false << true;
 }
 
-void TstWorkbook::clearCells() {
+void TstWorkbook::clearCells()
+{
     QFETCH(int, kind);
     QFETCH(bool, valueKept);
     QFETCH(bool, formatKept);
     TWorkbook book;
     for (int r = 1; r <= 4; ++r)
-        for (int c = 1; c <= 4; ++c) book.SetCellNumber(r, c, r * 10 + c);
+        for (int c = 1; c <= 4; ++c)
+            book.SetCellNumber(r, c, r * 10 + c);
     book.SelectRange(1, 1, 4, 4);
     book.SetCellFont("Arial", 10, true, false, false, false, 0, false, false);
     book.ClearCells(2, 2, 3, 3, kind);
@@ -297,7 +326,8 @@ void TstWorkbook::clearCells() {
     QVERIFY(book.CellFormat(2, 4).Bold);
 }
 
-void TstWorkbook::clearWholeSheetLeavesItEmpty() {
+void TstWorkbook::clearWholeSheetLeavesItEmpty()
+{
     TWorkbook book;
     book.SetCellText(2, 2, "EXPENSES REPORT");
     book.SetCellNumber(300, 200, 1);
@@ -311,7 +341,8 @@ void TstWorkbook::clearWholeSheetLeavesItEmpty() {
     QCOMPARE(book.CellFormat(5, 5), TCellFormat());
 }
 
-void TstWorkbook::formatsApplyToSelectionOnly() {
+void TstWorkbook::formatsApplyToSelectionOnly()
+{
     TWorkbook book;
     book.SetCellNumber(2, 2, -1234.5);
     book.SetCellNumber(1, 1, -1234.5);
@@ -320,7 +351,7 @@ void TstWorkbook::formatsApplyToSelectionOnly() {
     book.SetCellFont("Arial", 10, true, false, false, false, 0, false, false);
     book.SetCellAlignment(3, true, 1, 0);
     QCOMPARE(book.NumberFormat(), QString("#,##0.00;(#,##0.00)"));
-    for (const auto& [r, c] : {std::pair{2, 2}, {3, 4}, {2, 4}, {3, 3}}) {
+    for (const auto& [r, c] : {std::pair {2, 2}, {3, 4}, {2, 4}, {3, 3}}) {
         const TCellFormat& f = book.CellFormat(r, c);
         QCOMPARE(f.NumberFormat, QString("#,##0.00;(#,##0.00)"));
         QVERIFY(f.Bold);
@@ -328,7 +359,7 @@ void TstWorkbook::formatsApplyToSelectionOnly() {
         QCOMPARE(int(f.VAlign), 1);
         QVERIFY(f.Wrap);
     }
-    for (const auto& [r, c] : {std::pair{1, 1}, {1, 2}, {4, 2}, {2, 5}, {2, 1}})
+    for (const auto& [r, c] : {std::pair {1, 1}, {1, 2}, {4, 2}, {2, 5}, {2, 1}})
         QCOMPARE(book.CellFormat(r, c), TCellFormat());
     // A value written after the format takes it on; one outside does not.
     book.SetCellNumber(3, 3, 0.5);
@@ -339,7 +370,8 @@ void TstWorkbook::formatsApplyToSelectionOnly() {
     QCOMPARE(book.NumberFormat(), QString("General"));
 }
 
-void TstWorkbook::bordersOutlineAndCellEdges() {
+void TstWorkbook::bordersOutlineAndCellEdges()
+{
     TWorkbook book;
     // Medium outline round a 3 by 3 block, nothing inside.
     book.SelectRange(2, 2, 4, 4);
@@ -369,7 +401,8 @@ void TstWorkbook::bordersOutlineAndCellEdges() {
     QCOMPARE(int(book.CellFormat(6, 6).Right.Style), 0);
 }
 
-void TstWorkbook::totalRuleKeepsOutline() {
+void TstWorkbook::totalRuleKeepsOutline()
+{
     TWorkbook book;
     book.SelectRange(5, 3, 5, 3);
     book.SetCellBorders(1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0);
@@ -382,7 +415,8 @@ void TstWorkbook::totalRuleKeepsOutline() {
     QCOMPARE(int(f.Bottom.Style), 6);
 }
 
-void TstWorkbook::displayText_data() {
+void TstWorkbook::displayText_data()
+{
     QTest::addColumn<QString>("format");
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("shown");
@@ -408,7 +442,8 @@ void TstWorkbook::displayText_data() {
     QTest::newRow("quoted percent is only a sign") << "0.00\"%\"" << 12.5 << "12.50%";
 }
 
-void TstWorkbook::displayText() {
+void TstWorkbook::displayText()
+{
     QFETCH(QString, format);
     QFETCH(double, value);
     QFETCH(QString, shown);
@@ -424,7 +459,8 @@ void TstWorkbook::displayText() {
     QCOMPARE(book.CellDisplayText(2, 1), shown);
 }
 
-void TstWorkbook::dateFormatFollowsShortDatePattern() {
+void TstWorkbook::dateFormatFollowsShortDatePattern()
+{
     const QString saved = FormatSettings().ShortDateFormat;
     FormatSettings().ShortDateFormat = "dd-mmm-yyyy";
     TWorkbook book;
@@ -443,7 +479,8 @@ void TstWorkbook::dateFormatFollowsShortDatePattern() {
     FormatSettings().ShortDateFormat = saved;
 }
 
-void TstWorkbook::rowHeightsAndColumnWidths() {
+void TstWorkbook::rowHeightsAndColumnWidths()
+{
     TWorkbook book;
     QCOMPARE(book.ColumnWidth(5), Sheet::DefaultColumnWidth);
     QCOMPARE(book.RowHeight(5), Sheet::DefaultRowHeight);
@@ -468,7 +505,8 @@ void TstWorkbook::rowHeightsAndColumnWidths() {
     QCOMPARE(book.ColumnAtPt(book.ColumnLeftPt(2) + 1), 2);
 }
 
-void TstWorkbook::rejectedCalls_data() {
+void TstWorkbook::rejectedCalls_data()
+{
     QTest::addColumn<TBookCall>("call");
     auto row = [](const char* name, TBookCall call) { QTest::newRow(name) << call; };
     row("row 0", [](TWorkbook& b) { b.SetCellNumber(0, 1, 1); });
@@ -487,9 +525,8 @@ void TstWorkbook::rejectedCalls_data() {
     row("clear kind 0", [](TWorkbook& b) { b.ClearCells(1, 1, 2, 2, 0); });
     row("clear kind 4", [](TWorkbook& b) { b.ClearCells(1, 1, 2, 2, 4); });
     row("clear reversed", [](TWorkbook& b) { b.ClearCells(3, 1, 2, 2, 1); });
-    row("save type 1", [](TWorkbook& b) {
-        ExporterForFileType(1)->Export(TWorkbookSource(b), QDir::tempPath() + "/never.xls");
-    });
+    row("save type 1",
+        [](TWorkbook& b) { ExporterForFileType(1)->Export(TWorkbookSource(b), QDir::tempPath() + "/never.xls"); });
     row("unfinished formula", [](TWorkbook& b) { b.SetCellFormula(1, 1, "SUM(C3:"); });
     row("unknown function", [](TWorkbook& b) { b.SetCellFormula(1, 1, "AVERAGE(C3:C4)"); });
     row("dangling operator", [](TWorkbook& b) { b.SetCellFormula(1, 1, "C3+"); });
@@ -509,7 +546,8 @@ void TstWorkbook::rejectedCalls_data() {
     row("empty number format", [](TWorkbook& b) { b.SetNumberFormat(""); });
 }
 
-void TstWorkbook::rejectedCalls() {
+void TstWorkbook::rejectedCalls()
+{
     QFETCH(TBookCall, call);
     TWorkbook book;
     book.SetCellNumber(1, 1, 42);
@@ -524,10 +562,11 @@ void TstWorkbook::rejectedCalls() {
     }
     QCOMPARE(book.Revision(), revision);
     QCOMPARE(book.GetCellNumber(1, 1), 42.0);
-    QCOMPARE(book.Selection(), (TCellRange{1, 1, 1, 1}));
+    QCOMPARE(book.Selection(), (TCellRange {1, 1, 1, 1}));
 }
 
-void TstWorkbook::changeHandlerSeesEveryChange() {
+void TstWorkbook::changeHandlerSeesEveryChange()
+{
     TWorkbook book;
     int calls = 0;
     book.SetChangeHandler([&] { ++calls; });

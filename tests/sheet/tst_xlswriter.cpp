@@ -16,7 +16,8 @@
 namespace {
 
 // Debian's xlrd lives in the system Python, which may not be the first python3 on PATH.
-QString PythonWithXlrd() {
+QString PythonWithXlrd()
+{
     static const QString found = [] {
         for (const QString& candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
             QProcess p;
@@ -29,34 +30,46 @@ QString PythonWithXlrd() {
     return found;
 }
 
-QJsonObject ReadBack(const QString& mode, const QString& file) {
+QJsonObject ReadBack(const QString& mode, const QString& file)
+{
     const QString python = PythonWithXlrd();
-    if (python.isEmpty()) qFatal("python3 with xlrd is needed (Debian package python3-xlrd)");
+    if (python.isEmpty())
+        qFatal("python3 with xlrd is needed (Debian package python3-xlrd)");
     const QString script = QFINDTESTDATA("read_xls.py");
-    if (script.isEmpty()) qFatal("read_xls.py not found");
+    if (script.isEmpty())
+        qFatal("read_xls.py not found");
     QProcess p;
     p.start(python, {script, mode, file});
     if (!p.waitForFinished(300000) || p.exitCode() != 0)
         qFatal("reader failed: %s", p.readAllStandardError().constData());
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(p.readAllStandardOutput(), &error);
-    if (error.error != QJsonParseError::NoError) qFatal("reader output: %s", qPrintable(error.errorString()));
+    if (error.error != QJsonParseError::NoError)
+        qFatal("reader output: %s", qPrintable(error.errorString()));
     return doc.object();
 }
 
 // Saves the workbook through the .xls exporter, as the report screens do.
-void Save(const TWorkbook& book, const QString& file) { TXlsExporter().Export(TWorkbookSource(book), file); }
+void Save(const TWorkbook& book, const QString& file)
+{
+    TXlsExporter().Export(TWorkbookSource(book), file);
+}
 
-QString Key(int row, int col) { return QStringLiteral("%1,%2").arg(row).arg(col); }
+QString Key(int row, int col)
+{
+    return QStringLiteral("%1,%2").arg(row).arg(col);
+}
 
 const QString MoneyMask = QStringLiteral("#,##0.00;(#,##0.00)");
 
 // A sheet laid out the way the reports lay theirs out.
-void BuildReport(TWorkbook& book) {
+void BuildReport(TWorkbook& book)
+{
     book.SetRowHeights(1, book.MaxRow(), 250, false);
     book.SetColumnWidth(1, 500);
     book.SetColumnWidth(2, 4500);
-    for (int c = 3; c <= 5; ++c) book.SetColumnWidth(c, 3000);
+    for (int c = 3; c <= 5; ++c)
+        book.SetColumnWidth(c, 3000);
     book.SetColumnWidth(6, 8000);
     book.SetPrintLandscape(true);
     book.SetPrintScaling(90, false, 1, 1);
@@ -67,8 +80,9 @@ void BuildReport(TWorkbook& book) {
     book.SetCellFont("Arial", 10, true, false, false, false, 0, false, false);
 
     book.SetRowHeights(4, 4, 500, false);
-    const QStringList headings{"DATE", "RENT", "Café – Ünïcode €", "TOTAL"};
-    for (int i = 0; i < headings.size(); ++i) book.SetCellText(4, 2 + i, headings[i]);
+    const QStringList headings {"DATE", "RENT", "Café – Ünïcode €", "TOTAL"};
+    for (int i = 0; i < headings.size(); ++i)
+        book.SetCellText(4, 2 + i, headings[i]);
     book.SelectRange(4, 2, 4, 5);
     book.SetCellAlignment(3, true, 1, 0);
     book.SetCellFont("Arial", 10, true, false, false, false, 0, false, false);
@@ -129,13 +143,15 @@ private:
     QString m_savedShortDate;
 };
 
-void TstXlsWriter::initTestCase() {
+void TstXlsWriter::initTestCase()
+{
     QVERIFY(m_dir.isValid());
     QVERIFY2(!PythonWithXlrd().isEmpty(), "python3 with xlrd is needed (Debian package python3-xlrd)");
     FormatSettings().ShortDateFormat = "dd-mmm-yyyy";
 }
 
-void TstXlsWriter::reportSheetReadsBack() {
+void TstXlsWriter::reportSheetReadsBack()
+{
     TWorkbook book;
     BuildReport(book);
     const QString file = m_dir.filePath("report.xls");
@@ -162,8 +178,10 @@ void TstXlsWriter::reportSheetReadsBack() {
         const int r = rc[0].toInt(), c = rc[1].toInt();
         const QJsonObject o = it.value().toObject();
         const int type = o["type"].toInt();
-        if (type == 2 || type == 3) QCOMPARE(o["value"].toDouble(), book.GetCellNumber(r, c));
-        if (type == 1) QCOMPARE(o["value"].toString(), book.CellDisplayText(r, c));
+        if (type == 2 || type == 3)
+            QCOMPARE(o["value"].toDouble(), book.GetCellNumber(r, c));
+        if (type == 1)
+            QCOMPARE(o["value"].toString(), book.CellDisplayText(r, c));
     }
 
     // Formulas as tokens: ranges and SUM arguments as references, operands as values.
@@ -198,12 +216,12 @@ void TstXlsWriter::reportSheetReadsBack() {
     QCOMPARE(cell(6, 3)["halign"].toInt(), 0);
 
     // Borders: the box, the subtotal rule, nothing outside.
-    const QJsonArray boxed{1, 1, 1, 1};
+    const QJsonArray boxed {1, 1, 1, 1};
     QCOMPARE(cell(4, 2)["borders"].toArray(), boxed);
     QCOMPARE(cell(7, 4)["borders"].toArray(), boxed);
     QCOMPARE(cell(10, 5)["borders"].toArray(), boxed);
-    QCOMPARE(cell(12, 3)["borders"].toArray(), (QJsonArray{0, 0, 1, 6}));
-    QCOMPARE(cell(5, 6)["borders"].toArray(), (QJsonArray{0, 0, 0, 0}));
+    QCOMPARE(cell(12, 3)["borders"].toArray(), (QJsonArray {0, 0, 1, 6}));
+    QCOMPARE(cell(5, 6)["borders"].toArray(), (QJsonArray {0, 0, 0, 0}));
 
     // Geometry and page set-up.
     const QJsonObject widths = x["widths"].toObject();
@@ -236,7 +254,8 @@ void TstXlsWriter::reportSheetReadsBack() {
     QCOMPARE(y["show_grid"].toBool(), true);
 }
 
-void TstXlsWriter::emptyWorkbookOpens() {
+void TstXlsWriter::emptyWorkbookOpens()
+{
     TWorkbook book;
     const QString file = m_dir.filePath("empty.xls");
     Save(book, file);
@@ -246,20 +265,24 @@ void TstXlsWriter::emptyWorkbookOpens() {
     QCOMPARE(x["setup"].toObject()["landscape"].toBool(), false);
 }
 
-void TstXlsWriter::twentyThousandCellsAndLongStrings() {
+void TstXlsWriter::twentyThousandCellsAndLongStrings()
+{
     TWorkbook book;
     // 1000 rows of 20 cells: numbers and distinct texts, so the string table runs over
     // many CONTINUE records and the stream over many FAT sectors.
     for (int r = 1; r <= 1000; ++r) {
         for (int c = 1; c <= 20; ++c) {
-            if (c % 2) book.SetCellNumber(r, c, r * 1000.5 + c);
-            else book.SetCellText(r, c, QStringLiteral("Item %1/%2").arg(r).arg(c));
+            if (c % 2)
+                book.SetCellNumber(r, c, r * 1000.5 + c);
+            else
+                book.SetCellText(r, c, QStringLiteral("Item %1/%2").arg(r).arg(c));
         }
     }
     // Strings that themselves cross record boundaries, one of them needing two bytes a
     // character.
     QString wide;
-    for (int i = 0; i < 9000; ++i) wide += QChar(0x0400 + i % 200);
+    for (int i = 0; i < 9000; ++i)
+        wide += QChar(0x0400 + i % 200);
     const QString narrow = QString(20000, QLatin1Char('x')) + "end";
     book.SetCellText(1001, 1, wide);
     book.SetCellText(1001, 2, narrow);
@@ -273,8 +296,10 @@ void TstXlsWriter::twentyThousandCellsAndLongStrings() {
     for (int r = 1; r <= 1000; ++r) {
         for (int c = 1; c <= 20; ++c) {
             const QJsonValue v = cells[Key(r, c)].toObject()["value"];
-            if (c % 2) QCOMPARE(v.toDouble(), r * 1000.5 + c);
-            else QCOMPARE(v.toString(), QStringLiteral("Item %1/%2").arg(r).arg(c));
+            if (c % 2)
+                QCOMPARE(v.toDouble(), r * 1000.5 + c);
+            else
+                QCOMPARE(v.toString(), QStringLiteral("Item %1/%2").arg(r).arg(c));
         }
     }
     QCOMPARE(cells[Key(1001, 1)].toObject()["value"].toString(), wide);
@@ -282,7 +307,8 @@ void TstXlsWriter::twentyThousandCellsAndLongStrings() {
     QCOMPARE(cells[Key(1002, 1)].toObject()["value"].toDouble(), book.GetCellNumber(1002, 1));
 }
 
-void TstXlsWriter::deepChainSavesItsValue_data() {
+void TstXlsWriter::deepChainSavesItsValue_data()
+{
     QTest::addColumn<int>("readFirst");  // the row read before saving; 0 none
     QTest::newRow("nothing read before saving") << 0;
     QTest::newRow("last row read first") << 10000;
@@ -290,14 +316,17 @@ void TstXlsWriter::deepChainSavesItsValue_data() {
     QTest::newRow("middle row read first") << 6000;
 }
 
-void TstXlsWriter::deepChainSavesItsValue() {
+void TstXlsWriter::deepChainSavesItsValue()
+{
     QFETCH(int, readFirst);
     // A1 1, A2 "=A1+1", ..., A10000 "=A9999+1": the file caches row r as r.
     constexpr int Length = 10000;
     TWorkbook book;
     book.SetCellNumber(1, 1, 1);
-    for (int r = 2; r <= Length; ++r) book.SetCellFormula(r, 1, QStringLiteral("A%1+1").arg(r - 1));
-    if (readFirst) QCOMPARE(book.GetCellNumber(readFirst, 1), double(readFirst));
+    for (int r = 2; r <= Length; ++r)
+        book.SetCellFormula(r, 1, QStringLiteral("A%1+1").arg(r - 1));
+    if (readFirst)
+        QCOMPARE(book.GetCellNumber(readFirst, 1), double(readFirst));
     const QString file = m_dir.filePath(QStringLiteral("chain%1.xls").arg(readFirst));
     Save(book, file);
     const QJsonObject x = ReadBack("sheet", file);
@@ -308,49 +337,54 @@ void TstXlsWriter::deepChainSavesItsValue() {
         const QJsonObject o = cells[Key(r, 1)].toObject();
         QVERIFY2(o["type"].toInt() == 2 && o["value"].toDouble() == r,
                  qPrintable(QStringLiteral("row %1 saved as type %2 value %3")
-                                .arg(r).arg(o["type"].toInt()).arg(o["value"].toDouble())));
+                                .arg(r)
+                                .arg(o["type"].toInt())
+                                .arg(o["value"].toDouble())));
     }
 }
 
-void TstXlsWriter::circularReferenceSavesError_data() {
+void TstXlsWriter::circularReferenceSavesError_data()
+{
     // Cells as "A1=formula" (a bare number is stored as a number).
     QTest::addColumn<QStringList>("cells");
-    QTest::addColumn<QStringList>("errors");   // cells the file must hold #REF! in
-    QTest::addColumn<QString>("readFirst");    // a cell read before saving, or none
-    QTest::newRow("cell reads itself") << QStringList{"A6=A6+1"} << QStringList{"A6"} << QString();
-    QTest::newRow("cell reads itself, read first") << QStringList{"A6=A6+1"} << QStringList{"A6"} << "A6";
+    QTest::addColumn<QStringList>("errors");  // cells the file must hold #REF! in
+    QTest::addColumn<QString>("readFirst");   // a cell read before saving, or none
+    QTest::newRow("cell reads itself") << QStringList {"A6=A6+1"} << QStringList {"A6"} << QString();
+    QTest::newRow("cell reads itself, read first") << QStringList {"A6=A6+1"} << QStringList {"A6"} << "A6";
     QTest::newRow("two cells read each other")
-        << QStringList{"A1=B1", "B1=A1"} << QStringList{"A1", "B1"} << QString();
+        << QStringList {"A1=B1", "B1=A1"} << QStringList {"A1", "B1"} << QString();
     QTest::newRow("two cells, the second read first")
-        << QStringList{"A1=B1", "B1=A1"} << QStringList{"A1", "B1"} << "B1";
+        << QStringList {"A1=B1", "B1=A1"} << QStringList {"A1", "B1"} << "B1";
     QTest::newRow("sum range holds its own cell")
-        << QStringList{"C5=7", "D5=SUM(C5:D5)"} << QStringList{"D5"} << QString();
+        << QStringList {"C5=7", "D5=SUM(C5:D5)"} << QStringList {"D5"} << QString();
     QTest::newRow("cells reading a loop")
-        << QStringList{"A1=C2*2", "A2=B1+1", "B1=B2", "B2=SUM(B1:C1)", "C2=A2-1", "D1=5", "D2=D1+1"}
-        << QStringList{"A1", "A2", "B1", "B2", "C2"} << "A1";
+        << QStringList {"A1=C2*2", "A2=B1+1", "B1=B2", "B2=SUM(B1:C1)", "C2=A2-1", "D1=5", "D2=D1+1"}
+        << QStringList {"A1", "A2", "B1", "B2", "C2"} << "A1";
 }
 
-void TstXlsWriter::circularReferenceSavesError() {
+void TstXlsWriter::circularReferenceSavesError()
+{
     QFETCH(QStringList, cells);
     QFETCH(QStringList, errors);
     QFETCH(QString, readFirst);
-    auto cellOf = [](const QString& name) {
-        return std::pair{name.mid(1).toInt(), int(name[0].unicode() - 'A' + 1)};
-    };
+    auto cellOf = [](const QString& name) { return std::pair {name.mid(1).toInt(), int(name[0].unicode() - 'A' + 1)}; };
     TWorkbook book;
     for (const QString& c : cells) {
         const auto [row, col] = cellOf(c.section('=', 0, 0));
         const QString content = c.section('=', 1);
         bool number = false;
         const double v = content.toDouble(&number);
-        if (number) book.SetCellNumber(row, col, v);
-        else book.SetCellFormula(row, col, content);
+        if (number)
+            book.SetCellNumber(row, col, v);
+        else
+            book.SetCellFormula(row, col, content);
     }
     if (!readFirst.isEmpty()) {
         const auto [row, col] = cellOf(readFirst);
         QCOMPARE(book.CellDisplayText(row, col), QString("#REF!"));
     }
-    const QString file = m_dir.filePath(QStringLiteral("circular%1.xls").arg(QTest::currentDataTag()).replace(' ', '_'));
+    const QString file =
+        m_dir.filePath(QStringLiteral("circular%1.xls").arg(QTest::currentDataTag()).replace(' ', '_'));
     Save(book, file);
     const QJsonObject saved = ReadBack("sheet", file)["cells"].toObject();
     QCOMPARE(saved.size(), cells.size());
@@ -370,7 +404,8 @@ void TstXlsWriter::circularReferenceSavesError() {
     }
 }
 
-void TstXlsWriter::compoundFileStreams_data() {
+void TstXlsWriter::compoundFileStreams_data()
+{
     QTest::addColumn<int>("size");
     QTest::newRow("under the mini-stream cut-off") << 100;
     QTest::newRow("a few sectors") << 5000;
@@ -379,11 +414,13 @@ void TstXlsWriter::compoundFileStreams_data() {
     QTest::newRow("DIFAT chain") << 8 * 1024 * 1024 + 77;
 }
 
-void TstXlsWriter::compoundFileStreams() {
+void TstXlsWriter::compoundFileStreams()
+{
     QFETCH(int, size);
     QByteArray data(size, '\0');
     QRandomGenerator rng(size);
-    for (char& b : data) b = char(rng.bounded(256));
+    for (char& b : data)
+        b = char(rng.bounded(256));
     const QByteArray file = CompoundFile::Build("Workbook", data);
     QCOMPARE(file.size() % 512, 0);
     const QString path = m_dir.filePath(QStringLiteral("stream%1.bin").arg(size));
@@ -394,12 +431,14 @@ void TstXlsWriter::compoundFileStreams() {
     const QJsonObject x = ReadBack("stream", path);
     // Short streams come back padded to 4096 bytes with zeros.
     QByteArray expected = data;
-    if (expected.size() < 4096) expected.append(4096 - expected.size(), '\0');
+    if (expected.size() < 4096)
+        expected.append(4096 - expected.size(), '\0');
     QCOMPARE(x["size"].toInt(), expected.size());
     QCOMPARE(x["md5"].toString(), QString(QCryptographicHash::hash(expected, QCryptographicHash::Md5).toHex()));
 }
 
-void TstXlsWriter::unwritablePathIsRejected() {
+void TstXlsWriter::unwritablePathIsRejected()
+{
     TWorkbook book;
     book.SetCellNumber(1, 1, 1);
     QVERIFY_THROWS_EXCEPTION(ESheetError, Save(book, m_dir.filePath("no/such/folder/x.xls")));
