@@ -23,17 +23,37 @@ struct TDataSetRollback::TDeleted {
     int viewIndex = 0;
 };
 
+// The rows and cursor of a closed list, under the dataset's own member names, so that one
+// move serves both ways.
 struct TDataSetRollback::TClosed {
-    std::vector<std::unique_ptr<TRecord>> all;
-    std::vector<TRecord*> view;
-    int current = -1;
-    bool eof = true, bof = true;
-    TDataSetState state = TDataSetState::Browse;
-    TRecord buffer;
-    TRecord* insertRecord = nullptr;
-    int savedCurrent = -1;
-    bool savedEof = true, savedBof = true;
+    std::vector<std::unique_ptr<TRecord>> m_all;
+    std::vector<TRecord*> m_view;
+    int m_current = -1;
+    bool m_eof = true, m_bof = true;
+    TDataSetState m_state = TDataSetState::Browse;
+    TRecord m_buffer;
+    TRecord* m_insertRecord = nullptr;
+    int m_savedCurrent = -1;
+    bool m_savedEof = true, m_savedBof = true;
 };
+
+// Hands the rows and cursor over rather than copying: closing a large list costs no more.
+template <typename To, typename From> void TDataSetRollback::MoveRows(To& to, From& from)
+{
+    to.m_all = std::move(from.m_all);
+    to.m_view = std::move(from.m_view);
+    from.m_all.clear();
+    from.m_view.clear();
+    to.m_current = from.m_current;
+    to.m_eof = from.m_eof;
+    to.m_bof = from.m_bof;
+    to.m_state = from.m_state;
+    to.m_buffer = std::move(from.m_buffer);
+    to.m_insertRecord = from.m_insertRecord;
+    to.m_savedCurrent = from.m_savedCurrent;
+    to.m_savedEof = from.m_savedEof;
+    to.m_savedBof = from.m_savedBof;
+}
 
 namespace {
 
@@ -106,21 +126,8 @@ void TDataSetRollback::Closing(TDataSet& ds)
     TDbConnection* journal = Journal(ds);
     if (!journal)
         return;
-    // The rows are handed over rather than copied: closing a large list costs no more.
     TClosed step;
-    step.all = std::move(ds.m_all);
-    step.view = std::move(ds.m_view);
-    step.current = ds.m_current;
-    step.eof = ds.m_eof;
-    step.bof = ds.m_bof;
-    step.state = ds.m_state;
-    step.buffer = std::move(ds.m_buffer);
-    step.insertRecord = ds.m_insertRecord;
-    step.savedCurrent = ds.m_savedCurrent;
-    step.savedEof = ds.m_savedEof;
-    step.savedBof = ds.m_savedBof;
-    ds.m_all.clear();
-    ds.m_view.clear();
+    MoveRows(step, ds);
     journal->OnRollback(std::make_unique<TStep<TClosed>>(ds, std::move(step)));
 }
 
@@ -198,17 +205,7 @@ void TDataSetRollback::Undo(TDataSet& ds, TClosed& step)
 {
     ds.Close();  // whatever was read since
     ds.ResetRows([&] {
-        ds.m_all = std::move(step.all);
-        ds.m_view = std::move(step.view);
-        ds.m_current = step.current;
-        ds.m_eof = step.eof;
-        ds.m_bof = step.bof;
-        ds.m_buffer = std::move(step.buffer);
-        ds.m_insertRecord = step.insertRecord;
-        ds.m_savedCurrent = step.savedCurrent;
-        ds.m_savedEof = step.savedEof;
-        ds.m_savedBof = step.savedBof;
-        ds.m_state = step.state;
+        MoveRows(ds, step);
         ds.RowsChanged();
         ds.BuildLookups();
     });

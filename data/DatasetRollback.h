@@ -39,4 +39,5 @@ public:
 
 private:
     static TDbConnection* Journal(const TDataSet& ds);
+    template <typename To, typename From> static void MoveRows(To& to, From& from);
 };
