@@ -116,3 +116,29 @@ TUnwritable::~TUnwritable()
     else
         QFile::setPermissions(m_path, QFile::permissions(m_path) | QFile::WriteOwner | QFile::WriteUser);
 }
+
+QString ValueText(const TValue& v)
+{
+    if (v.IsNull())
+        return QStringLiteral("-");
+    if (v.IsInteger())
+        return QString::number(v.Integer());
+    return v.IsFloat() ? QString::number(v.Float()) : v.Text();
+}
+
+QList<QStringList> StoredValues(TDataSet& ds, const QStringList& columns)
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < ds.RecordCount(); ++r) {
+        const bool pending = r == ds.CurrentIndex() && ds.IsEditing();
+        if (pending && ds.IsInserting())
+            continue;
+        QStringList v;
+        for (const QString& c : columns) {
+            const TField& f = ds.FieldByName(c);
+            v << ValueText(pending ? f.OldValue() : ds.ValueAt(r, f.Index()));
+        }
+        rows << v;
+    }
+    return rows;
+}

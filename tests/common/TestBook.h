@@ -1,6 +1,7 @@
 #pragma once
 // A fresh book in a temporary program folder, with every data module created on it.
 #include "DataModules.h"
+#include "Dataset.h"
 #include "DbConnection.h"
 #include "sql_K2V.h"
 
@@ -37,6 +38,13 @@ private:
 // Runs `write` in a transaction of its own and commits it, as the program's callers of the
 // write functions that need one do.
 void Committed(TDbConnection& connection, const std::function<void()>& write);
+
+// A value as the tests compare it: "-" for null, integers without decimals.
+QString ValueText(const TValue& v);
+
+// The rows of a list as they stand in the book, each the values of `columns`: a row being
+// added is not stored yet, and a row being changed counts with its stored values.
+QList<QStringList> StoredValues(TDataSet& ds, const QStringList& columns);
 
 // The bytes of a file, to prove it was left untouched.
 QByteArray FileBytes(const QString& path);

@@ -37,15 +37,6 @@ void AddExpenses(TTestBook& book)
               "(7, 'RENT', 1, 'Y', 5000000), (8, 'ELECTRICITY', 1, 'N', 0), (9, 'ELEVATOR', 1, 'Y', 10000)");
 }
 
-QString ValueText(const TValue& v)
-{
-    if (v.IsNull())
-        return QStringLiteral("-");
-    if (v.IsInteger())
-        return QString::number(v.Integer());
-    return v.IsFloat() ? QString::number(v.Float()) : v.Text();
-}
-
 const QStringList LineColumns = {"PROFILE_ID", "YYYY",           "MM",      "TRANSACTION_DATE", "DAILY_EXPENSE_ID",
                                  "EXPENSE_ID", "EXPENSE_AMOUNT", "TAXABLE", "REFERENCE",        "NOTE"};
 
@@ -65,17 +56,8 @@ QStringList BookLines(TTestBook& book)
 QStringList StoredLines(TDataSet& ds)
 {
     QStringList rows;
-    for (int r = 0; r < ds.RecordCount(); ++r) {
-        const bool pending = r == ds.CurrentIndex() && ds.IsEditing();
-        if (pending && ds.IsInserting())
-            continue;
-        QStringList v;
-        for (const QString& c : LineColumns) {
-            const TField& f = ds.FieldByName(c);
-            v << ValueText(pending ? f.OldValue() : ds.ValueAt(r, f.Index()));
-        }
+    for (const QStringList& v : StoredValues(ds, LineColumns))
         rows << v.join('|');
-    }
     rows.sort();
     return rows;
 }

@@ -210,15 +210,6 @@ QString BookState(TTestBook& book)
     return out.join(" | ");
 }
 
-QString ValueText(const TValue& v)
-{
-    if (v.IsNull())
-        return QStringLiteral("-");
-    if (v.IsInteger())
-        return QString::number(v.Integer());
-    return v.IsFloat() ? QString::number(v.Float()) : v.Text();
-}
-
 const char* ItemColumn(TLineKind kind)
 {
     return kind == TLineKind::Income ? "SALES_ID" : "EXPENSE_ID";
@@ -232,17 +223,8 @@ QStringList StoredRows(TLines& lines)
     const QStringList names = {"YYYY",    "MM",  "TRANSACTION_DATE", lines.number, ItemColumn(lines.kind), lines.amount,
                                "TAXABLE", "NOTE"};
     QStringList rows;
-    for (int r = 0; r < q.RecordCount(); ++r) {
-        const bool pending = r == q.CurrentIndex() && q.IsEditing();
-        if (pending && q.IsInserting())
-            continue;
-        QStringList v;
-        for (const QString& name : names) {
-            const TField& f = q.FieldByName(name);
-            v << ValueText(pending ? f.OldValue() : q.ValueAt(r, f.Index()));
-        }
+    for (const QStringList& v : StoredValues(q, names))
         rows << QStringLiteral("%1/%2/%3#%4:%5:%6:%7:%8").arg(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-    }
     rows.sort();
     return rows;
 }
