@@ -2,8 +2,10 @@
 
 #include "LinkLabel.h"
 #include "frm_Expense.h"
+#include "frm_ExpenseTransactions.h"
 #include "frm_ExpenseType.h"
 #include "frm_Sales.h"
+#include "frm_TransactionSales.h"
 #include "ErrorHandler.h"
 #include "Help.h"
 
@@ -176,8 +178,16 @@ QAction* TfrmMainMenu::AddItem(QMenu* menu, const QString& name, const QString& 
 }
 
 // The screens behind these items are wired in as they are built.
-void TfrmMainMenu::mnuIncomeTransactionsClick() { }
-void TfrmMainMenu::mnuExpenseTransactionsClick() { }
+void TfrmMainMenu::mnuIncomeTransactionsClick()
+{
+    ShowTransactionsScreen(frmTransactionSales);
+}
+
+void TfrmMainMenu::mnuExpenseTransactionsClick()
+{
+    ShowTransactionsScreen(frmExpenseTransactions);
+}
+
 void TfrmMainMenu::mnuPeriodTransactionsClick() { }
 void TfrmMainMenu::mnuExpensesReportClick() { }
 void TfrmMainMenu::mnuSalesReportClick() { }
@@ -226,9 +236,15 @@ void TfrmMainMenu::lblEmailAddressClick()
     ShellOpen(QUrl(QStringLiteral("mailto:") + Maker::EmailAddress));
 }
 
-// Closing the main window ends the program, even while other windows are still open.
+// Closing the main window ends the program, even while other windows are still open. A
+// transactions screen in the middle of an entry asks first, and keeps its filter.
 void TfrmMainMenu::closeEvent(QCloseEvent* event)
 {
+    for (QWidget* screen : {static_cast<QWidget*>(frmExpenseTransactions), static_cast<QWidget*>(frmTransactionSales)})
+        if (screen && screen->isVisible() && !screen->close()) {
+            event->ignore();
+            return;
+        }
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         QCoreApplication::quit();

@@ -7,6 +7,8 @@
 #include "sql_K2V.h"
 #include "MainMenu.h"
 #include "ZorpApplication.h"
+#include "frm_ExpenseTransactions.h"
+#include "frm_TransactionSales.h"
 
 #include <memory>
 
@@ -32,11 +34,17 @@ void ReportBookState()
 int RunProgram(TZorpApplication& app)
 {
     std::unique_ptr<TfrmMainMenu> mainMenu;
+    std::unique_ptr<TfrmExpenseTransactions> expenseTransactions;
+    std::unique_ptr<TfrmTransactionSales> transactionSales;
     try {
         FormatSettings().InitFromSystem();
         CreateDataModules();
         mainMenu = std::make_unique<TfrmMainMenu>();
         mainMenu->show();
+        // Hidden until their menu item shows them; closing one only hides it. A book that
+        // cannot be read does not stop them: they read it again when shown.
+        expenseTransactions = std::make_unique<TfrmExpenseTransactions>();
+        transactionSales = std::make_unique<TfrmTransactionSales>();
     } catch (...) {
         // Without its data modules and main window the program has nothing to run.
         TZorpApplication::ShowException(std::current_exception());
@@ -47,6 +55,8 @@ int RunProgram(TZorpApplication& app)
     Guard(ReportBookState);
     const int exitCode = app.exec();
     // Windows go before the data modules whose datasets they show.
+    transactionSales.reset();
+    expenseTransactions.reset();
     mainMenu.reset();
     dataModules.reset();
     return exitCode;

@@ -240,6 +240,10 @@ void TDBGrid::SizeColumns()
         // An amount column is wide enough for the largest amount the field can hold.
         if (f && f->DataType == TFieldType::Money)
             byField = std::max(byField, fontMetrics().horizontalAdvance(LargestAmountText(*f)) + 12);
+        // A date column shows the widest date of the short date format whole.
+        if (f && f->DataType == TFieldType::Date)
+            byField = std::max(byField,
+                               fontMetrics().horizontalAdvance(FormatSettings().DateToStr(QDate(2000, 12, 28))) + 12);
         widths.push_back(std::max(byField, byTitle));
         minimum.push_back(f && (f->DataType == TFieldType::String || f->DataType == TFieldType::Memo) ? byTitle
                                                                                                       : widths.back());

@@ -516,10 +516,10 @@ void TfrmBaseDBGrid::UpdateEditDeleteButtons()
 }
 
 QToolButton* TfrmBaseDBGrid::AddToolButton(const QString& panelName, const QString& name, const QString& caption,
-                                           const QString& hint, const QIcon& icon)
+                                           const QString& hint, const QIcon& icon, int width)
 {
     QFrame* panel;
-    QToolButton* button = NewPanelButton(pnlButtons, panel, panelName, name, caption, hint, icon);
+    QToolButton* button = NewPanelButton(pnlButtons, panel, panelName, name, caption, hint, icon, width);
     auto* bar = static_cast<QHBoxLayout*>(pnlButtons->layout());
     bar->insertWidget(bar->indexOf(pnlRefresh) + 1, panel);
     return button;

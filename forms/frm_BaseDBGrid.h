@@ -71,7 +71,7 @@ public:
 
     // Adds a button to the toolbar after Refresh, in a small panel like the others.
     QToolButton* AddToolButton(const QString& panelName, const QString& name, const QString& caption,
-                               const QString& hint, const QIcon& icon);
+                               const QString& hint, const QIcon& icon, int width = 52);
 
 protected:
     // Binds the navigator to the grid's data source; a screen calls it after assigning its

@@ -5,6 +5,8 @@
 #include "Startup.h"
 #include "ZorpApplication.h"
 #include "frm_BaseDBGrid.h"
+#include "frm_ExpenseTransactions.h"
+#include "frm_TransactionSales.h"
 #include "TestBook.h"
 #include "Help.h"
 
@@ -327,6 +329,73 @@ private slots:
         QVERIFY(seen[0] && seen[1]);
         QVERIFY(menu.findChildren<TfrmBaseDBGrid*>().isEmpty());  // freed when it closed
         QVERIFY(dialogs->Messages().isEmpty());
+    }
+
+    // The two transactions screens exist once: their items show the same window again.
+    void transactionItemsShowTheOneWindow_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("income") << "mnuIncomeTransactions"
+                                << "Income Transactions";
+        QTest::newRow("expense") << "mnuExpenseTransactions"
+                                 << "Expense Transactions";
+    }
+    void transactionItemsShowTheOneWindow()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, caption);
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        TfrmExpenseTransactions expense;
+        TfrmTransactionSales income;
+        ShowActive();
+        QWidget* screen = caption == expense.windowTitle() ? static_cast<QWidget*>(&expense) : &income;
+        const qsizetype windows = QApplication::topLevelWidgets().size();
+        for (int round = 0; round < 2; ++round) {
+            Action(item)->trigger();
+            QVERIFY(screen->isVisible());
+            QCOMPARE(QApplication::topLevelWidgets().size(), windows);  // no new window came
+        }
+        QVERIFY(dialogs->Messages().isEmpty());
+    }
+
+    // Closing the main window ends the program with both screens open; one in the middle
+    // of an entry asks first and, kept, keeps the program running.
+    void closingTheMainWindowWithScreensOpen_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("browsing") << false << int(mrNone) << true;
+        QTest::newRow("entering, discard") << true << int(mrOk) << true;
+        QTest::newRow("entering, keep") << true << int(mrCancel) << false;
+    }
+    void closingTheMainWindowWithScreensOpen()
+    {
+        QFETCH(bool, editing);
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        TfrmExpenseTransactions expense;
+        TfrmTransactionSales income;
+        ShowActive();
+        Action("mnuIncomeTransactions")->trigger();
+        Action("mnuExpenseTransactions")->trigger();
+        if (editing) {
+            expense.btnAdd->click();
+            expense.edExpenses->setFocus();
+            QTest::keyClicks(expense.edExpenses, "5");
+            dialogs->AnswerConfirmation(answer);
+        }
+        Action(QStringLiteral("mnuExit"))->trigger();
+        QCOMPARE(m_window->isVisible(), !closes);
+        QCOMPARE(expense.isVisible(), !closes);
+        QCOMPARE(income.isVisible(), !closes);
+        QCOMPARE(dialogs->Messages().size(), editing ? 1 : 0);
+        if (closes)  // the filters were kept on the way out
+            QCOMPARE(book.Scalar("SELECT count(*) FROM RESOURCE WHERE RESOURCE_NAME LIKE '%_DATE_FILTER'").toInt(), 2);
     }
 };
 

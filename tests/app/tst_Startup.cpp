@@ -2,6 +2,8 @@
 #include "MainMenu.h"
 #include "Startup.h"
 #include "ZorpApplication.h"
+#include "frm_ExpenseTransactions.h"
+#include "frm_TransactionSales.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -66,23 +68,36 @@ private slots:
         QCOMPARE(zorp.process.state(), QProcess::Running);
     }
 
-    // The same start-up in this process: the main window is up when the loop runs, and
-    // choosing Exit ends the loop.
+    // The same start-up in this process: the main window is up when the loop runs, the
+    // two transactions screens are made hidden and shown by their items, and choosing Exit
+    // ends the loop with both still open.
     void mainWindowIsShownAndExitEndsTheLoop()
     {
         bool shown = false;
-        QTimer::singleShot(50, [&shown] {
+        bool screensHidden = false;
+        bool screensShown = false;
+        QTimer::singleShot(50, [&] {
             shown = frmMainMenu && frmMainMenu->isVisible();
-            if (frmMainMenu)
-                frmMainMenu->findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+            if (!frmMainMenu)
+                return;
+            screensHidden = frmExpenseTransactions && frmTransactionSales && !frmExpenseTransactions->isVisible()
+                            && !frmTransactionSales->isVisible();
+            frmMainMenu->findChild<QAction*>(QStringLiteral("mnuIncomeTransactions"))->trigger();
+            frmMainMenu->findChild<QAction*>(QStringLiteral("mnuExpenseTransactions"))->trigger();
+            screensShown = screensHidden && frmExpenseTransactions->isVisible() && frmTransactionSales->isVisible();
+            frmMainMenu->findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
         });
         QTimer failsafe;
         QObject::connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(99); });
         failsafe.start(10000);
         const int result = RunProgram(*static_cast<TZorpApplication*>(qApp));
         QVERIFY(shown);
+        QVERIFY(screensHidden);
+        QVERIFY(screensShown);
         QCOMPARE(result, 0);
         QCOMPARE(frmMainMenu, nullptr);
+        QCOMPARE(frmExpenseTransactions, nullptr);
+        QCOMPARE(frmTransactionSales, nullptr);
     }
 };
 

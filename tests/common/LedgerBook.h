@@ -121,3 +121,7 @@ QString BookText(TTestBook& book);
 
 // The number the day's next line gets: above its counter and above every line it holds.
 int NextNumberOf(TTestBook& book, TLineKind kind, const TLineDay& day);
+
+// Line numbers: none repeats within a day, and each day's counter is at or above every
+// line it holds, so the next number is above them all. Empty when both hold.
+QString BrokenNumbering(TTestBook& book);
