@@ -193,6 +193,9 @@ void TDbConnection::OpenFile(bool create)
         ExecuteDirect(QStringLiteral("PRAGMA synchronous = FULL"));
     });
     sqlite3_busy_timeout(db, 5000);
+    // The lists reopen after every save; a cache that holds a large book's pages (filled
+    // only as pages are read, up to 64 MB) spares reading and decrypting them again.
+    attempt([&] { ExecuteDirect(QStringLiteral("PRAGMA cache_size = -65536")); });
 
     m_readOnlyWhy = readOnlyWhy;
     if (m_schema) {

@@ -1,5 +1,8 @@
 #include "Controls.h"
 
+#include <QLabel>
+#include <QLineEdit>
+
 #include "Errors.h"
 #include "Formats.h"
 
@@ -198,4 +201,29 @@ QToolButton* NewPanelButton(QFrame* bar, QFrame*& panel, const QString& panelNam
     button->setFocusPolicy(Qt::StrongFocus);
     layout->addWidget(button);
     return button;
+}
+
+QLabel* NewLabel(const QString& caption, const QString& name, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+void SetInfoBackground(QWidget* box)
+{
+    QPalette info = box->palette();
+    info.setColor(QPalette::Disabled, QPalette::Base, info.color(QPalette::ToolTipBase));
+    info.setColor(QPalette::Disabled, QPalette::Text, info.color(QPalette::ToolTipText));
+    box->setPalette(info);
+}
+
+QLineEdit* NewInfoEdit(QWidget* parent, const QString& name)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setEnabled(false);
+    box->setMaximumWidth(70);
+    SetInfoBackground(box);
+    return box;
 }

@@ -17,6 +17,16 @@ class QToolButton;
 QToolButton* NewPanelButton(QFrame* bar, QFrame*& panel, const QString& panelName, const QString& name,
                             const QString& caption, const QString& hint, const QIcon& icon, int width = 52);
 
+// A label with its object name.
+class QLabel;
+class QLineEdit;
+QLabel* NewLabel(const QString& caption, const QString& name, QWidget* parent);
+// A box that shows a value of the screen's (a key, a day) which the user does not type:
+// disabled, on the info background.
+QLineEdit* NewInfoEdit(QWidget* parent, const QString& name);
+// The info background on any disabled box (a date picker shown for information).
+void SetInfoBackground(QWidget* box);
+
 // Keyboard use as on any desktop: Tab lands on the chosen item (the first when none is),
 // the arrow keys choose the next or previous item.
 class TRadioGroup : public QGroupBox {

@@ -237,6 +237,9 @@ void TDBGrid::SizeColumns()
         TField* f = m_model->FieldAt(c);
         const int byTitle = f ? fontMetrics().horizontalAdvance(f->Label()) + 12 : 40;
         int byField = f ? f->Width() * charWidth + 8 : 40;
+        // Whole numbers are digits, wider than the average letter.
+        if (f && (f->DataType == TFieldType::Smallint || f->DataType == TFieldType::Integer))
+            byField = std::max(byField, fontMetrics().horizontalAdvance(QString(f->Width(), QLatin1Char('0'))) + 12);
         // An amount column is wide enough for the largest amount the field can hold.
         if (f && f->DataType == TFieldType::Money)
             byField = std::max(byField, fontMetrics().horizontalAdvance(LargestAmountText(*f)) + 12);

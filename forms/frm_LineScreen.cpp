@@ -88,6 +88,9 @@ TfrmLineScreen::TfrmLineScreen(const TLineScreenKind& kind, TDataSource* lines, 
     edNote->SetDataSource(lines);
     edNote->SetDataField(QStringLiteral("NOTE"));
 
+    // The list has its columns to show whole; the record needs less than the base gives it.
+    Splitter1->setSizes({430, 270});
+
     connect(cbItem, &TItemCombo::Change, this, Guarded([this] { cbItemChange(); }));
     connect(spdbtnItem, &QToolButton::clicked, this, Guarded([this] { spdbtnItemClick(); }));
 
@@ -207,14 +210,20 @@ void TfrmLineScreen::BeforeRefresh()
     TDataSet& ds = *DataSet();
     if (ds.CurrentIndex() < 0 || ds.IsEmpty())
         return;
-    // PROFILE_ID is 1 on every line the program writes. The line's number makes the key
-    // its own: another line of the same item on that day is not the one just saved.
-    m_refreshKey = std::vector<TValue> {TValue(1),
-                                        ds.FieldByName(QStringLiteral("YYYY")).Value(),
-                                        ds.FieldByName(QStringLiteral("MM")).Value(),
-                                        ds.FieldByName(QStringLiteral("TRANSACTION_DATE")).Value(),
-                                        ds.FieldByName(m_kind.itemField).Value(),
-                                        ds.FieldByName(m_kind.numberField).Value()};
+    // The day, item and number of the line make the key its own: another line of the same
+    // item on that day is not the one just saved. PROFILE_ID, where the list has it, is 1
+    // on every line the program writes.
+    m_refreshFields = QStringList {QStringLiteral("YYYY"), QStringLiteral("MM"), QStringLiteral("TRANSACTION_DATE"),
+                                   m_kind.itemField, m_kind.numberField};
+    std::vector<TValue> key;
+    if (ds.FindField(QStringLiteral("PROFILE_ID"))) {
+        m_refreshFields.prepend(QStringLiteral("PROFILE_ID"));
+        key.push_back(TValue(1));
+    }
+    for (const QString& name : m_refreshFields)
+        if (name != QStringLiteral("PROFILE_ID"))
+            key.push_back(ds.FieldByName(name).Value());
+    m_refreshKey = std::move(key);
 }
 
 void TfrmLineScreen::AfterRefresh()
@@ -222,8 +231,6 @@ void TfrmLineScreen::AfterRefresh()
     TfrmBaseDBGridKeyPanel::AfterRefresh();
     if (!m_refreshKey)
         return;
-    DataSet()->Locate(
-        QStringLiteral("PROFILE_ID;YYYY;MM;TRANSACTION_DATE;%1;%2").arg(m_kind.itemField, m_kind.numberField),
-        *m_refreshKey, loPartialKey);
+    DataSet()->Locate(m_refreshFields.join(QLatin1Char(';')), *m_refreshKey, loPartialKey);
     m_refreshKey.reset();
 }

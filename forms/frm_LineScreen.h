@@ -97,7 +97,7 @@ private:
     bool m_itemsRead = false;
     TLineStorage m_storage;
     std::optional<TLineDay> m_deletedDay;
-    // The line to stand on again after a refresh: PROFILE_ID, YYYY, MM, TRANSACTION_DATE,
-    // the item id and the line's number.
+    // The line to stand on again after a refresh, by these fields.
+    QStringList m_refreshFields;
     std::optional<std::vector<TValue>> m_refreshKey;
 };

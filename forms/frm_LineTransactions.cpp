@@ -13,27 +13,6 @@
 
 namespace {
 
-QLineEdit* NewKeyBox(QWidget* parent, const QString& name)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setEnabled(false);
-    box->setMaximumWidth(70);
-    // The info background marks a value the screen shows but the user does not type.
-    QPalette info = box->palette();
-    info.setColor(QPalette::Disabled, QPalette::Base, info.color(QPalette::ToolTipBase));
-    info.setColor(QPalette::Disabled, QPalette::Text, info.color(QPalette::ToolTipText));
-    box->setPalette(info);
-    return box;
-}
-
-QLabel* NewLabel(const QString& caption, const QString& name, QWidget* parent)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    return label;
-}
-
 // A stored day number, or today when the text is not a day a date can be made of.
 QDate StoredDate(const QString& text)
 {
@@ -99,9 +78,9 @@ TfrmLineTransactions::TfrmLineTransactions(const TLineScreenKind& kind, TDataSou
     auto* key = new QHBoxLayout(KeyArea);
     key->setContentsMargins(4, 4, 4, 4);
     lblYear = NewLabel(QStringLiteral("Year"), QStringLiteral("lblYear"), KeyArea);
-    edYear = NewKeyBox(KeyArea, QStringLiteral("edYear"));
+    edYear = NewInfoEdit(KeyArea, QStringLiteral("edYear"));
     lblMonth = NewLabel(QStringLiteral("Month"), QStringLiteral("lblMonth"), KeyArea);
-    edMonth = NewKeyBox(KeyArea, QStringLiteral("edMonth"));
+    edMonth = NewInfoEdit(KeyArea, QStringLiteral("edMonth"));
     key->addWidget(lblYear);
     key->addWidget(edYear);
     key->addSpacing(12);
@@ -128,9 +107,6 @@ TfrmLineTransactions::TfrmLineTransactions(const TLineScreenKind& kind, TDataSou
     record->addWidget(edNote, 6, 0, 1, 3);
     record->setColumnStretch(1, 1);
     record->setRowStretch(6, 1);
-
-    // The list has four columns to show whole; the record needs less than the base gives it.
-    Splitter1->setSizes({430, 270});
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
