@@ -27,7 +27,14 @@
 //                          new row to the grid having taken in the change and painted again
 //   grid_scroll_page       the all-lines grid scrolled a page further down and painted, per
 //                          page (these two have no plain SQL counterpart)
+// The screen figures put beside them the same data work on our own datasets and line
+// storage with no widget, so the ratio is what the screen adds:
+//   screen_show_expense_transactions  the expense transactions screen's first showing, painted
+//   screen_filter_change   its filter changed by the user (date box, dates, expense), repainted
+//   screen_save_line       OK on a new line to browsing again and painted, list reopened
+//   screen_delete_line     Delete of the current line, confirmed, to painted
 #include "DBControls.h"
+#include "LedgerScreens.h"
 #include "DataModules.h"
 #include "DayNumber.h"
 #include "DbConnection.h"
@@ -963,6 +970,14 @@ void RunScale(const TScale& scale, int runs, bool keep)
                 {}});
         Record(
             {"grid_scroll_page", Median(GridScrollPages(std::max(20, runs * 4))), 0, "ms", scale.lines, 0, false, {}});
+    }
+    // The expense transactions screen itself, beside the same data work without it.
+    {
+        const TScreenResults s =
+            MeasureScreens(TScreenBook::LastMonth(shape.lastDay, ExpenseItems), std::max(3, runs / 2));
+        for (const TScreenFigure& f : s.Figures())
+            Record({f.name, Median(f.times->ours), Median(f.times->plain), "ms", scale.lines, f.target, false, {}});
+        Out() << s.Details();
     }
     plainBook.reset();
     modules.reset();
