@@ -64,6 +64,11 @@ signals:
     // The user changed the date (typing, arrows, the calendar); never a SetDate.
     void Change();
 
+protected:
+    // Tab leaves the date for the next field, as in every other entry field; the arrow
+    // keys move between day, month and year.
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+
 private:
     bool m_settingByCode = false;
 };

@@ -23,22 +23,9 @@ TfrmDailyExpenses::TfrmDailyExpenses(QWidget* parent)
     btnIncome = btnSwitch;
     pnlNextDay = qobject_cast<QFrame*>(btnIncome->parentWidget());
 
-    lblReference = NewLabel(QStringLiteral("Reference"), QStringLiteral("lblReference"), RecordArea);
-    edReference = new TDBEdit(RecordArea);
-    edReference->setObjectName(QStringLiteral("edReference"));
-    lblReference->setBuddy(edReference);
-    edReference->SetDataSource(dmDailyExpenses->dsGetDailyExpenses);
-    edReference->SetDataField(QStringLiteral("REFERENCE"));
-    auto* record = static_cast<QGridLayout*>(RecordArea->layout());
-    record->addWidget(lblReference, 2, 0);
-    record->addWidget(edReference, 2, 1, 1, 2);
+    edReference = AddReference(2);
+    lblReference = RecordArea->findChild<QLabel*>(QStringLiteral("lblReference"));
 
-    setTabOrder(cbExpense, spdbtnExpense);
-    setTabOrder(spdbtnExpense, edExpenses);
-    setTabOrder(edExpenses, edReference);
-    setTabOrder(edReference, rgTaxable);
-    setTabOrder(rgTaxable, edNote);
-    setTabOrder(edNote, btnSave);
-    setTabOrder(btnSave, btnCancel);
+    TabChain({cbExpense, spdbtnExpense, edExpenses, edReference, rgTaxable, edNote});
     FormCreate();
 }

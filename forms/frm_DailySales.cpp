@@ -22,11 +22,6 @@ TfrmDailySales::TfrmDailySales(QWidget* parent)
     pnlExpenses = qobject_cast<QFrame*>(btnExpenses->parentWidget());
     Exit1 = mnuExit;
 
-    setTabOrder(cbSales, SpeedButton1);
-    setTabOrder(SpeedButton1, edSales);
-    setTabOrder(edSales, rgTaxable);
-    setTabOrder(rgTaxable, edNote);
-    setTabOrder(edNote, btnSave);
-    setTabOrder(btnSave, btnCancel);
+    TabChain({cbSales, SpeedButton1, edSales, rgTaxable, edNote});
     FormCreate();
 }

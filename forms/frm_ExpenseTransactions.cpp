@@ -34,25 +34,10 @@ TfrmExpenseTransactions::TfrmExpenseTransactions(QWidget* parent)
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
 
-    lblReference = new QLabel(QStringLiteral("Reference"), RecordArea);
-    lblReference->setObjectName(QStringLiteral("lblReference"));
-    edReference = new TDBEdit(RecordArea);
-    edReference->setObjectName(QStringLiteral("edReference"));
-    lblReference->setBuddy(edReference);
-    edReference->SetDataSource(dmDailyExpenses->dsGetTransactionExpenses);
-    edReference->SetDataField(QStringLiteral("REFERENCE"));
-    auto* record = static_cast<QGridLayout*>(RecordArea->layout());
-    record->addWidget(lblReference, 3, 0);
-    record->addWidget(edReference, 3, 1, 1, 2);
+    edReference = AddReference(3);
+    lblReference = RecordArea->findChild<QLabel*>(QStringLiteral("lblReference"));
 
-    setTabOrder(edDate, cbExpense);
-    setTabOrder(cbExpense, spdbtnExpense);
-    setTabOrder(spdbtnExpense, edExpenses);
-    setTabOrder(edExpenses, edReference);
-    setTabOrder(edReference, rgTaxable);
-    setTabOrder(rgTaxable, edNote);
-    setTabOrder(edNote, btnSave);
-    setTabOrder(btnSave, btnCancel);
+    TabChain({edDate, cbExpense, spdbtnExpense, edExpenses, edReference, rgTaxable, edNote});
 
     FormCreate();
     if (!frmExpenseTransactions)

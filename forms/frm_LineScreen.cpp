@@ -11,6 +11,7 @@
 #include "tbl_Expense.h"
 #include "tbl_Sales.h"
 
+#include <QGridLayout>
 #include <memory>
 
 namespace {
@@ -59,7 +60,7 @@ const TLineScreenKind& TLineScreenKind::Expense()
 }
 
 TfrmLineScreen::TfrmLineScreen(const TLineScreenKind& kind, TDataSource* lines, QWidget* parent)
-    : TfrmBaseDBGridKeyPanel(parent), m_kind(kind), m_storage(kind.kind, *lines->DataSet())
+    : TfrmBaseDBGridKeyPanel(parent), m_kind(kind), m_lines(lines), m_storage(kind.kind, *lines->DataSet())
 {
     lblItem = new QLabel(kind.itemCaption, RecordArea);
     cbItem = new TItemCombo(RecordArea);
@@ -103,6 +104,28 @@ TfrmLineScreen::TfrmLineScreen(const TLineScreenKind& kind, TDataSource* lines, 
 }
 
 TfrmLineScreen::~TfrmLineScreen() = default;
+
+TDBEdit* TfrmLineScreen::AddReference(int row)
+{
+    QLabel* label = NewLabel(QStringLiteral("Reference"), QStringLiteral("lblReference"), RecordArea);
+    auto* edit = new TDBEdit(RecordArea);
+    edit->setObjectName(QStringLiteral("edReference"));
+    label->setBuddy(edit);
+    edit->SetDataSource(m_lines);
+    edit->SetDataField(QStringLiteral("REFERENCE"));
+    auto* record = static_cast<QGridLayout*>(RecordArea->layout());
+    record->addWidget(label, row, 0);
+    record->addWidget(edit, row, 1, 1, 2);
+    return edit;
+}
+
+void TfrmLineScreen::TabChain(const QList<QWidget*>& chain)
+{
+    QList<QWidget*> all = chain;
+    all << btnSave << btnCancel;
+    for (qsizetype i = 1; i < all.size(); ++i)
+        setTabOrder(all[i - 1], all[i]);
+}
 
 void TfrmLineScreen::ReadItemLists()
 {

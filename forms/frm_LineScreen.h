@@ -73,6 +73,10 @@ public:
     void ApplyItemDefaults(int itemId);
 
 protected:
+    // The expense lines' reference, bound to the line list, in row `row` of the record.
+    TDBEdit* AddReference(int row);
+    // The record's tab order, first to last, ending with OK and Cancel.
+    void TabChain(const QList<QWidget*>& chain);
     // The day a line is saved on, and whether that day's record is made when missing.
     virtual TLineDay LineDay() const = 0;
     virtual TDayRecord DayRecordMode() const = 0;
@@ -92,6 +96,7 @@ protected:
 
 private:
     const TLineScreenKind& m_kind;
+    TDataSource* m_lines;
     QStringList m_itemIDs;
     QStringList m_itemDescriptions;
     bool m_itemsRead = false;

@@ -33,13 +33,8 @@ TfrmTransactionSales::TfrmTransactionSales(QWidget* parent)
     Exit1 = mnuExit;
     Exit1->setObjectName(QStringLiteral("Exit1"));
 
+    TabChain({cbSales, spdbtnSales, edSales, rgTaxable, edNote});
     // The date comes last, after OK and Cancel: a line is most often entered for today.
-    setTabOrder(cbSales, spdbtnSales);
-    setTabOrder(spdbtnSales, edSales);
-    setTabOrder(edSales, rgTaxable);
-    setTabOrder(rgTaxable, edNote);
-    setTabOrder(edNote, btnSave);
-    setTabOrder(btnSave, btnCancel);
     setTabOrder(btnCancel, edDate);
 
     FormCreate();

@@ -3,7 +3,11 @@
 // the temporary folder for looking at.
 #include <QString>
 
+#include <functional>
+
 class QAbstractButton;
+class QComboBox;
+class QLineEdit;
 class QTableView;
 class QWidget;
 
@@ -13,3 +17,12 @@ void Click(QAbstractButton* button);
 void ClickRow(QTableView* grid, int row);
 // Saves a picture of the widget as <temp>/shots/<name>.png.
 void Shot(QWidget* widget, const QString& name);
+
+// The user picks a description from a drop-down list: chosen and announced as his choice.
+void Choose(QComboBox* combo, const QString& description);
+// Selects what an entry field holds and types `text` over it.
+void TypeInto(QLineEdit* edit, const QString& text);
+// Runs `step` on the window that is modal once the toolkit next gets to its events: the
+// window that the blocking call about to be made opens. A step may queue the next before
+// its own blocking call, so a chain of windows opened one inside another is driven.
+void WhenModal(std::function<void(QWidget*)> step);

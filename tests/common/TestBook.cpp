@@ -20,6 +20,12 @@ TTestBook::TTestBook(const QString& subfolder)
 
 TTestBook::~TTestBook() = default;
 
+void TTestBook::Restart()
+{
+    m_modules.reset();
+    m_modules = std::make_unique<TDataModules>(m_folder);
+}
+
 void TTestBook::Exec(const QString& sql)
 {
     Connection().ExecuteDirect(sql);

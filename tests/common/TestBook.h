@@ -20,6 +20,9 @@ public:
     ~TTestBook();
 
     QString Folder() const { return m_folder; }
+    // Ends the program's hold on the book and starts afresh on the same folder, as closing
+    // the program and starting it again does.
+    void Restart();
     QString Path() const { return m_folder + "/ZORP.DAT"; }
     TDbConnection& Connection() { return dmK2V->ADOConnection; }
 

@@ -45,38 +45,12 @@ struct TBook {
     }
 };
 
-// Runs `step` on the window that is modal once the toolkit next gets to its events: the
-// window a blocking call about to be made opens.
-void WhenModal(std::function<void(QWidget*)> step)
-{
-    QTimer::singleShot(0, [step] {
-        QWidget* modal = QApplication::activeModalWidget();
-        QVERIFY(modal);
-        step(modal);
-    });
-}
-
 template <class T> T* As(QWidget* w)
 {
     T* screen = qobject_cast<T*>(w);
     if (!screen)
         qWarning("expected %s, found %s", T::staticMetaObject.className(), w ? w->metaObject()->className() : "none");
     return screen;
-}
-
-void Choose(TItemCombo* combo, const QString& description)
-{
-    const int at = combo->findText(description);
-    QVERIFY2(at >= 0, qPrintable(description));
-    combo->setCurrentIndex(at);
-    emit combo->activated(at);
-}
-
-void TypeInto(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
 }
 
 // Add, an item, an amount, OK, on a daily screen.

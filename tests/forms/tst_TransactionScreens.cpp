@@ -73,22 +73,6 @@ QString OtherItem(TLineKind kind)
     return kind == TLineKind::Income ? "FOOD" : "WAGES";
 }
 
-// The user picks a description from the drop-down list.
-void Choose(TItemCombo* combo, const QString& description)
-{
-    const int at = combo->findText(description);
-    QVERIFY2(at >= 0, qPrintable(description));
-    combo->setCurrentIndex(at);
-    emit combo->activated(at);
-}
-
-void TypeInto(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
 // Add, a date, an item, an amount, OK.
 void AddLine(TfrmLineTransactions& s, const QDate& date, const QString& item, const QString& amount)
 {
@@ -590,6 +574,38 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EZorpError, ShowTransactionsScreen(&expense));
         QVERIFY(!expense.isVisible());
         QVERIFY(dialogs->Messages().isEmpty());
+    }
+
+    // Tab walks the record as the user enters a line.
+    void tabOrder_data()
+    {
+        QTest::addColumn<TLineKind>("kind");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("income") << TLineKind::Income << QStringList {"cbSales", "spdbtnSales", "edSales",   "rgTaxable",
+                                                                     "edNote",  "btnSave",     "btnCancel", "edDate"};
+        QTest::newRow("expense") << TLineKind::Expense
+                                 << QStringList {"edDate",    "cbExpense", "spdbtnExpense", "edExpenses", "edReference",
+                                                 "rgTaxable", "edNote",    "btnSave",       "btnCancel"};
+    }
+    void tabOrder()
+    {
+        QFETCH(TLineKind, kind);
+        QFETCH(QStringList, order);
+        TScreens screens;
+        TfrmLineTransactions& s = screens.Shown(kind);
+        s.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&s));
+        Click(s.btnAdd);
+        s.findChild<QWidget*>(order.first())->setFocus();
+        QStringList visited;
+        for (int i = 0; i < order.size(); ++i) {
+            QWidget* w = QApplication::focusWidget();
+            while (w && w->objectName().isEmpty())
+                w = w->parentWidget();  // a radio button of the group, a picker's own edit
+            visited << (w ? w->objectName() : QString("none"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(visited, order);
     }
 
     void screenshots_data() { KindRows(); }
