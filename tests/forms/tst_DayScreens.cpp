@@ -402,6 +402,31 @@ private slots:
         QCOMPARE(b.Broken(), QString());
     }
 
+    // A month deleted while its lines remain and added again starts from its lines.
+    void monthMadeAgainKeepsItsLines()
+    {
+        TBook b;
+        b.Month(2004, 2);
+        b.DayRecord(Feb10);
+        InsertRawLine(b.book, TLineKind::Income, DayNumber::FromDate(Feb10), 1, 1, 50000);
+        InsertRawLine(b.book, TLineKind::Expense, DayNumber::FromDate(Feb10), 1, 1, 20000);
+        b.book.Exec("UPDATE DAILY_TRANSACTION SET TAKINGS = 50000, EXPENSES = 20000, LAST_SALES_ID = 1, "
+                    "LAST_EXPENSE_ID = 1");
+        TfrmPeriod months;
+        months.show();
+        b.dialogs->AnswerConfirmation(mrOk);
+        Click(months.btnDelete);
+        QCOMPARE(months.DataSet()->RecordCount(), 0);
+        Click(months.btnAdd);
+        TypeInto(months.edYear, "2004");
+        TypeInto(months.edMonth, "2");
+        Click(months.btnSave);
+        QCOMPARE(months.edSales->text(), QString("5.00"));
+        QCOMPARE(months.edExpenses->text(), QString("2.00"));
+        QCOMPARE(months.edProfitMargin->text(), QString("150.00%"));
+        QCOMPARE(b.Broken(), QString());
+    }
+
     void monthEntryIsChecked_data()
     {
         QTest::addColumn<QString>("year");
