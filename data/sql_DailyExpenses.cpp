@@ -99,7 +99,10 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
             "SELECT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION, DEXP.TRANSACTION_DATE, DEXP.REFERENCE,"
             "DEXP.NOTE, SUM(DEXP.EXPENSE_AMOUNT) AS SUM_EXPENSE_AMOUNT FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
             "WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) "
-            "GROUP BY DEXP.EXPENSE_ID, EXPENSE_DESCRIPTION, TRANSACTION_DATE, DEXP.REFERENCE, DEXP.NOTE")
+            "GROUP BY DEXP.EXPENSE_ID, EXPENSE_DESCRIPTION, TRANSACTION_DATE, DEXP.REFERENCE, DEXP.NOTE "
+            // The detail report lists each expense's lines together, expenses in the order
+            // the cross reference shows them, each expense's days in date order.
+            "ORDER BY EXP.EXPENSE_DESCRIPTION, DEXP.EXPENSE_ID, DEXP.TRANSACTION_DATE, DEXP.REFERENCE, DEXP.NOTE")
             .arg(Range));
     {
         TQuery& q = *qryGetExpensesForPeriod;
@@ -115,7 +118,7 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
         QStringLiteral("SELECT DISTINCT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
                        "WHERE DEXP.TRANSACTION_DATE >= :iTRANSACTION_DATE_START AND DEXP.TRANSACTION_DATE <= "
                        ":iTRANSACTION_DATE_END AND (DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) AND "
-                       "DEXP.EXPENSE_ID = EXP.EXPENSE_ID ORDER BY EXP.EXPENSE_DESCRIPTION"));
+                       "DEXP.EXPENSE_ID = EXP.EXPENSE_ID ORDER BY EXP.EXPENSE_DESCRIPTION, DEXP.EXPENSE_ID"));
     qryGetDistinctExpensesForPeriod->AddField("EXPENSE_ID", TFieldType::Smallint);
     qryGetDistinctExpensesForPeriod->AddField("EXPENSE_DESCRIPTION", TFieldType::String).Sized(50);
     qryGetDistinctDatesForExpenses =
@@ -139,7 +142,8 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
             "SELECT DEXP.EXPENSE_ID, EXP.EXPENSE_DESCRIPTION, DEXP.TRANSACTION_DATE, DEXP.REFERENCE,"
             "DEXP.NOTE, DEXP.EXPENSE_AMOUNT, DEXP.TAXABLE FROM DAILY_EXPENSE DEXP, EXPENSE EXP "
             "WHERE EXP.EXPENSE_ID = DEXP.EXPENSE_ID AND %1 AND(DEXP.TAXABLE = 'Y' OR DEXP.TAXABLE = :iTAXABLE) "
-            "ORDER BY TRANSACTION_DATE, EXPENSE_DESCRIPTION")
+            // Lines of one expense on one day in the order they were entered.
+            "ORDER BY TRANSACTION_DATE, EXPENSE_DESCRIPTION, DEXP.DAILY_EXPENSE_ID")
             .arg(Range));
     {
         TQuery& q = *qryGetExpensesForExport;

@@ -85,7 +85,10 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
 
     qryGetDistinctSalesForPeriod = NewQuery(QStringLiteral("qryGetDistinctSalesForPeriod"),
                                             QStringLiteral("SELECT DISTINCT SALES_ID FROM DAILY_SALES WHERE %1 "
-                                                           "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE)")
+                                                           "AND (TAXABLE = 'Y' OR TAXABLE = :iTAXABLE) "
+                                                           // Items side by side by name, as the detail lists them.
+                                                           "ORDER BY (SELECT S.SALES_DESCRIPTION FROM SALES S "
+                                                           "WHERE S.SALES_ID = DAILY_SALES.SALES_ID), SALES_ID")
                                                 .arg(Range));
     qryGetDistinctSalesForPeriod->AddField("SALES_ID", TFieldType::Smallint);
     qryGetSalesForPeriod = NewQuery(
@@ -93,7 +96,9 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
         QStringLiteral("SELECT DS.SALES_ID, S.SALES_DESCRIPTION, DS.TRANSACTION_DATE, SUM(DS.SALES_AMOUNT) AS "
                        "SUM_SALES_AMOUNT FROM DAILY_SALES DS, SALES S WHERE S.SALES_ID = DS.SALES_ID AND %1 "
                        "AND(DS.TAXABLE = 'Y' OR DS.TAXABLE = :iTAXABLE) GROUP BY DS.SALES_ID, SALES_DESCRIPTION, "
-                       "TRANSACTION_DATE")
+                       "TRANSACTION_DATE "
+                       // The detail report lists each item's days together, in date order.
+                       "ORDER BY S.SALES_DESCRIPTION, DS.SALES_ID, DS.TRANSACTION_DATE")
             .arg(Range));
     {
         TQuery& q = *qryGetSalesForPeriod;
@@ -120,7 +125,8 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
         QStringLiteral("qryGetSalesForExport"),
         QStringLiteral("SELECT DS.SALES_ID, S.SALES_DESCRIPTION, DS.TRANSACTION_DATE, DS.SALES_AMOUNT, DS.TAXABLE "
                        "FROM DAILY_SALES DS, SALES S WHERE S.SALES_ID = DS.SALES_ID AND %1 "
-                       "AND(DS.TAXABLE = 'Y' OR DS.TAXABLE = :iTAXABLE) ORDER BY TRANSACTION_DATE, SALES_DESCRIPTION")
+                       "AND(DS.TAXABLE = 'Y' OR DS.TAXABLE = :iTAXABLE) ORDER BY TRANSACTION_DATE, SALES_DESCRIPTION, "
+                       "DS.DAILY_SALES_ID")
             .arg(Range));
     {
         TQuery& q = *qryGetSalesForExport;

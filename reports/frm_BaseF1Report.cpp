@@ -133,6 +133,8 @@ void TfrmBaseF1Report::btnSpoolClick()
     F1BookReport->ClearCells(1, 1, F1BookReport->MaxRow(), F1BookReport->MaxCol(), 1);
     F1BookReport->SetRowHeights(1, F1BookReport->MaxRow(), 250, false);
     BuildReport();
+    // The report's last format call leaves its range selected; the reader starts at the top.
+    F1BookReport->SelectRange(1, 1, 1, 1);
 }
 
 void TfrmBaseF1Report::btnPrintClick()
