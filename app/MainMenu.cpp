@@ -2,10 +2,14 @@
 
 #include "LinkLabel.h"
 #include "frm_Expense.h"
+#include "frm_Period.h"
+#include "frm_ExpenseReport.h"
 #include "frm_ExpenseTransactions.h"
 #include "frm_ExpenseType.h"
 #include "frm_Sales.h"
 #include "frm_TransactionSales.h"
+#include "rpt_Income.h"
+#include "rpt_SalesReport.h"
 #include "ErrorHandler.h"
 #include "Help.h"
 
@@ -188,10 +192,6 @@ void TfrmMainMenu::mnuExpenseTransactionsClick()
     ShowTransactionsScreen(frmExpenseTransactions);
 }
 
-void TfrmMainMenu::mnuPeriodTransactionsClick() { }
-void TfrmMainMenu::mnuExpensesReportClick() { }
-void TfrmMainMenu::mnuSalesReportClick() { }
-void TfrmMainMenu::mnuIncomeReportClick() { }
 namespace {
 // A per-use screen: created for one showing, modal, freed as soon as it closes.
 template <typename TScreen> void ShowModalScreen(QWidget* owner)
@@ -200,6 +200,28 @@ template <typename TScreen> void ShowModalScreen(QWidget* owner)
     screen->exec();
 }
 }  // namespace
+
+void TfrmMainMenu::mnuPeriodTransactionsClick()
+{
+    ShowModalScreen<TfrmPeriod>(this);
+}
+
+void TfrmMainMenu::mnuExpensesReportClick()
+{
+    ShowModalScreen<TfrmExpenseReport>(this);
+}
+
+// The menu's income report is the report of income items.
+void TfrmMainMenu::mnuSalesReportClick()
+{
+    ShowModalScreen<TrptSalesReport>(this);
+}
+
+// The menu's profit and loss report carries the older name of income report.
+void TfrmMainMenu::mnuIncomeReportClick()
+{
+    ShowModalScreen<TrptIncome>(this);
+}
 
 void TfrmMainMenu::mnuExpenseTypeClick()
 {

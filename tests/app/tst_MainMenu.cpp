@@ -229,21 +229,32 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QKeySequence>("keys");
-        QTest::newRow("Income Transactions") << "mnuIncomeTransactions" << QKeySequence("Ctrl+I");
-        QTest::newRow("Expense Transactions") << "mnuExpenseTransactions" << QKeySequence("Ctrl+E");
-        QTest::newRow("Period Transactions") << "mnuPeriodTransactions" << QKeySequence("Ctrl+P");
-        QTest::newRow("Expense Report") << "mnuExpensesReport" << QKeySequence("Ctrl+Alt+E");
-        QTest::newRow("Income Report") << "mnuSalesReport" << QKeySequence("Ctrl+Alt+I");
-        QTest::newRow("Profit and Loss Report") << "mnuIncomeReport" << QKeySequence("Ctrl+Alt+P");
+        QTest::addColumn<bool>("modal");  // the item opens a screen that must be closed again
+        QTest::newRow("Income Transactions") << "mnuIncomeTransactions" << QKeySequence("Ctrl+I") << false;
+        QTest::newRow("Expense Transactions") << "mnuExpenseTransactions" << QKeySequence("Ctrl+E") << false;
+        QTest::newRow("Period Transactions") << "mnuPeriodTransactions" << QKeySequence("Ctrl+P") << true;
+        QTest::newRow("Expense Report") << "mnuExpensesReport" << QKeySequence("Ctrl+Alt+E") << true;
+        QTest::newRow("Income Report") << "mnuSalesReport" << QKeySequence("Ctrl+Alt+I") << true;
+        QTest::newRow("Profit and Loss Report") << "mnuIncomeReport" << QKeySequence("Ctrl+Alt+P") << true;
     }
     void itemShortcutsRunTheirItems()
     {
         QFETCH(QString, name);
         QFETCH(QKeySequence, keys);
+        QFETCH(bool, modal);
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
         ShowActive();
         QSignalSpy triggered(Action(name), &QAction::triggered);
+        bool closed = false;
+        if (modal)
+            QTimer::singleShot(0, [&closed] {
+                if (QWidget* screen = QApplication::activeModalWidget())
+                    closed = screen->close();
+            });
         QTest::keySequence(m_window.get(), keys);
         QCOMPARE(triggered.count(), 1);
+        QCOMPARE(closed, modal);
     }
 
     void helpItemShowsMainMenuTopic()
@@ -302,6 +313,8 @@ private slots:
                                 << "Income";
         QTest::newRow("Expense Type") << "mnuExpenseType"
                                       << "Expense Type";
+        QTest::newRow("Period Transactions") << "mnuPeriodTransactions"
+                                             << "Period";
     }
     void menuOpensAFreshModalScreenEachTime()
     {
