@@ -504,15 +504,17 @@ void TDataSet::Post()
     if (!Active() || !IsEditing())
         return;
     RunUpdateRecordHandlers();
+    TRecord* posted = nullptr;
     if (m_state == TDataSetState::Insert) {
         TRecord written = m_buffer;
         DoInsert(written);
         written.calculated = false;
         TDataSetRollback::Posting(*this);
         *m_insertRecord = std::move(written);
-        m_insertRecord = nullptr;
+        posted = std::exchange(m_insertRecord, nullptr);
     } else {
         TRecord& original = *m_view[m_current];
+        posted = &original;
         DoUpdate(original, m_buffer);
         TDataSetRollback::Posting(*this);
         original = m_buffer;
@@ -522,6 +524,7 @@ void TDataSet::Post()
     m_eof = false;
     RowsChanged();
     SetState(TDataSetState::Browse);
+    RowPosted(posted);
     emit RecordChanged(m_current);
 }
 
@@ -672,6 +675,36 @@ void TDataSet::ApplyView()
         m_current = m_view.empty() ? -1 : 0;
         m_eof = m_view.empty();
         m_bof = true;
+    });
+    emit DataSetChanged();
+    emit Scrolled(m_current);
+}
+
+void TDataSet::PlaceRows(const std::vector<TRecord*>& rows,
+                         const std::function<bool(const TRecord&, const TRecord&)>& before)
+{
+    const TRecord* current = m_current >= 0 && m_current < int(m_view.size()) ? m_view[size_t(m_current)] : nullptr;
+    ResetRows([&] {
+        // Out first, so the rows that stay are in order when each is put back.
+        std::vector<std::unique_ptr<TRecord>> moving;
+        for (TRecord* row : rows) {
+            const auto at = std::find_if(m_all.begin(), m_all.end(), [&](const auto& r) { return r.get() == row; });
+            if (at == m_all.end())
+                continue;
+            moving.push_back(std::move(*at));
+            m_all.erase(at);
+        }
+        for (auto& row : moving) {
+            const auto place = std::lower_bound(m_all.begin(), m_all.end(), row,
+                                                [&](const auto& a, const auto& b) { return before(*a, *b); });
+            m_all.insert(place, std::move(row));
+        }
+        RowsChanged();
+        RebuildView();
+        const auto shown = std::find(m_view.begin(), m_view.end(), current);
+        m_current = shown != m_view.end() ? int(shown - m_view.begin()) : (m_view.empty() ? -1 : 0);
+        m_eof = m_view.empty();
+        m_bof = m_current <= 0;
     });
     emit DataSetChanged();
     emit Scrolled(m_current);

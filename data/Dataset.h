@@ -131,6 +131,14 @@ signals:
     void StateChanged();
 
 protected:
+    // After a post, the row as it now stands; a dataset that keeps its rows in an order
+    // notes it here to put it in its place later.
+    virtual void RowPosted(TRecord* /*row*/) { }
+    // Moves each of `rows` still in the set to where `before` puts it among the others,
+    // which are in that order already, and shows the set again with the same current row.
+    void PlaceRows(const std::vector<TRecord*>& rows,
+                   const std::function<bool(const TRecord&, const TRecord&)>& before);
+
     // What a concrete dataset does with its source: describe the result's columns, then
     // read every row, putting result column fieldColumns[i] into slot i of each record.
     struct TColumn {

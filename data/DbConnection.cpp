@@ -156,6 +156,7 @@ void TDbConnection::OpenFile(bool create)
 
     // From here statements run on the handle; whatever fails closes it again.
     m_db = db;
+    sqlite3_set_authorizer(db, &TDbConnection::Authorize, this);
     m_thread = std::this_thread::get_id();
     ++m_generation;
     auto attempt = [&](const std::function<void()>& step) {
@@ -212,6 +213,7 @@ void TDbConnection::Close()
 {
     if (!m_db)
         return;
+    ++m_failures;  // the file may change while it is not open
     // Statements still prepared keep the handle alive until they are finalized.
     sqlite3_close_v2(m_db);
     m_db = nullptr;
@@ -272,12 +274,37 @@ void TDbConnection::RequireTransaction(const char* what) const
                                  .arg(QString::fromUtf8(what)));
 }
 
+int TDbConnection::Authorize(void* self, int action, const char* table, const char*, const char*, const char*)
+{
+    if ((action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE) && table) {
+        auto* connection = static_cast<TDbConnection*>(self);
+        const QString name = QString::fromUtf8(table).toUpper();
+        if (!connection->m_collecting)
+            ++connection->m_tableWrites[name];
+        else if (!connection->m_collecting->contains(name))
+            connection->m_collecting->append(name);
+    }
+    return SQLITE_OK;
+}
+
+void TDbConnection::NoteWrites(const QStringList& tables)
+{
+    for (const QString& table : tables)
+        ++m_tableWrites[table];
+}
+
+quint64 TDbConnection::TableVersion(const QString& table) const
+{
+    return m_tableWrites.value(table.toUpper()) + m_failures;
+}
+
 void TDbConnection::ExecuteDirect(const QString& sql)
 {
     sqlite3* db = Handle();
     char* err = nullptr;
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err);
     if (rc != SQLITE_OK) {
+        NoteFailure();
         const QString message = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(err);
         throw Error(rc, message);
@@ -334,6 +361,7 @@ void TTransaction::Rollback()
         return;
     m_active = false;
     m_connection.m_transactionDepth = m_level;
+    m_connection.NoteFailure();
     // Whatever the engine answers, the book is back as it was; so is what the program
     // holds of it.
     struct TUndo {

@@ -4,7 +4,9 @@
 // It belongs to the thread that opened it: the engine is opened without locks of its own.
 #include "BookSchema.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -66,6 +68,17 @@ public:
     // Bumped on every open, so prepared statements know to prepare again.
     int Generation() const { return m_generation; }
 
+    // A count that moves whenever a statement that writes `table` runs, and on every
+    // rollback, failed statement and reopening: a list read from the table still holds what
+    // the book holds for as long as the count it read with has not moved.
+    quint64 TableVersion(const QString& table) const;
+    // For statements: the tables the one being prepared writes are collected into `into`
+    // (none while it is null, when they count as written at once), and NoteWrites counts a
+    // run of a statement that writes them.
+    void CollectWrites(QStringList* into) { m_collecting = into; }
+    void NoteWrites(const QStringList& tables);
+    void NoteFailure() { ++m_failures; }
+
     // Runs SQL without parameters or results (schema, pragmas).
     void ExecuteDirect(const QString& sql);
 
@@ -91,7 +104,12 @@ private:
     // Undoes the steps left since `mark`, newest first.
     void UndoTo(size_t mark);
 
+    static int Authorize(void* self, int action, const char* table, const char*, const char*, const char*);
+
     sqlite3* m_db = nullptr;
+    QHash<QString, quint64> m_tableWrites;
+    quint64 m_failures = 0;
+    QStringList* m_collecting = nullptr;
     QString m_path;
     QByteArray m_password;
     bool m_openReadOnly = false;

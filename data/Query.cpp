@@ -162,6 +162,12 @@ void TQuery::DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vec
     std::vector<int> columnOfSlot(size_t(slotCount), -1);
     for (size_t i = 0; i < fieldColumns.size() && i < columnOfSlot.size(); ++i)
         columnOfSlot[i] = fieldColumns[i];
+    m_posted.clear();
+    m_rowsCurrent = !OrderKeys.isEmpty();
+    if (m_rowsCurrent) {
+        PrepareWrites();
+        m_version = Connection().TableVersion(m_table);
+    }
     while (run.Step()) {
         auto record = std::make_unique<TRecord>();
         // Each value is built in its slot: big result sets spend most of their time here.
@@ -169,6 +175,50 @@ void TQuery::DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vec
         statement.AppendValues(record->values, columnOfSlot);
         rows.push_back(std::move(record));
     }
+}
+
+void TQuery::DoClose()
+{
+    m_writesPrepared = false;
+    m_rowsCurrent = false;
+    m_posted.clear();
+}
+
+void TQuery::RowPosted(TRecord* row)
+{
+    if (m_rowsCurrent)
+        m_posted.push_back(row);
+}
+
+bool TQuery::RefreshRows()
+{
+    if (!m_rowsCurrent || !Active() || IsEditing() || Connection().TableVersion(m_table) != m_version)
+        return false;
+    std::vector<int> keys;
+    for (const QString& name : OrderKeys)
+        keys.push_back(FieldByName(name).Index());
+    // Nulls sort first, as the engine sorts them; anything but whole numbers is read again.
+    for (TRecord* row : m_posted)
+        for (int k : keys)
+            if (!row->values[size_t(k)].IsNull() && !row->values[size_t(k)].IsInteger())
+                return false;
+    const auto before = [&](const TRecord& a, const TRecord& b) {
+        for (int k : keys) {
+            const TValue& x = a.values[size_t(k)];
+            const TValue& y = b.values[size_t(k)];
+            if (x.IsNull() || y.IsNull()) {
+                if (x.IsNull() != y.IsNull())
+                    return x.IsNull();
+                continue;
+            }
+            if (x.Integer() != y.Integer())
+                return x.Integer() < y.Integer();
+        }
+        return false;
+    };
+    PlaceRows(m_posted, before);
+    m_posted.clear();
+    return true;
 }
 
 void TQuery::PrepareWrites()
@@ -236,6 +286,9 @@ int TQuery::ExecuteWrite(const QString& sql, const std::vector<TValue>& values, 
     // Each write back is one step of a unit its caller holds (or DoInsert, DoUpdate and
     // DoDelete open), so a row and what the dataset shows of it stay together.
     Connection().RequireTransaction("Writing back a row");
+    // The rows held stay the book's only while this is the one write to the table since.
+    const bool current = m_rowsCurrent && Connection().TableVersion(m_table) == m_version;
+    m_rowsCurrent = false;
     TStatement write(Connection(), sql);
     TExecution run(write);
     for (size_t i = 0; i < values.size(); ++i)
@@ -243,6 +296,8 @@ int TQuery::ExecuteWrite(const QString& sql, const std::vector<TValue>& values, 
     const int changed = run.Finish();
     if (rowid)
         *rowid = write.LastInsertRowId();
+    m_rowsCurrent = current;
+    m_version = Connection().TableVersion(m_table);
     return changed;
 }
 

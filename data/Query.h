@@ -109,11 +109,22 @@ public:
     // set as stored. The fields read the values being inserted.
     std::function<void(TQuery&)> AfterInsertRow;
 
+    // The whole-number columns the query's ORDER BY sorts by, in that order, making the
+    // order total, for a query over all rows of its table. With them set, RefreshRows can
+    // stand in for reading every row again.
+    QStringList OrderKeys;
+    // When nothing but this query has written its table since the rows were read, puts the
+    // rows it posted where the ORDER BY puts them, leaving the set exactly as reading it
+    // again would, and answers true; otherwise changes nothing and answers false, and the
+    // caller reads the rows again.
+    bool RefreshRows();
+
 protected:
     std::vector<TColumn> DoPrepare() override;
     void DoFetch(std::vector<std::unique_ptr<TRecord>>& rows, const std::vector<int>& fieldColumns,
                  int slotCount) override;
-    void DoClose() override { m_writesPrepared = false; }
+    void DoClose() override;
+    void RowPosted(TRecord* row) override;
     void DoInsert(TRecord& record) override;
     void DoUpdate(const TRecord& original, const TRecord& changed) override;
     void DoDelete(const TRecord& record) override;
@@ -135,6 +146,11 @@ private:
     std::vector<TWriteColumn> m_writeColumns;
     std::vector<int> m_keyFields;  // field index of each key column
     QStringList m_keyColumnNames;
+    // Whether the rows held are the book's, as of the table's version `m_version`, but for
+    // the order of the rows posted since.
+    bool m_rowsCurrent = false;
+    quint64 m_version = 0;
+    std::vector<TRecord*> m_posted;
 };
 
 // The field type a declared column type stands for ("SMALLINT", "MONEY", "VARCHAR(50)"...).

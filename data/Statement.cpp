@@ -32,7 +32,9 @@ TStatement::TStatement(TDbConnection& connection, const QString& sql) : m_connec
 {
     sqlite3* db = connection.Handle();
     const QByteArray utf8 = sql.toUtf8();
+    connection.CollectWrites(&m_writes);
     const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+    connection.CollectWrites(nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         Finalize();
@@ -48,7 +50,9 @@ TStatement::~TStatement()
 }
 
 TStatement::TStatement(TStatement&& other) noexcept
-    : m_connection(other.m_connection), m_stmt(std::exchange(other.m_stmt, nullptr))
+    : m_connection(other.m_connection),
+      m_stmt(std::exchange(other.m_stmt, nullptr)),
+      m_writes(std::move(other.m_writes))
 { }
 
 TStatement& TStatement::operator=(TStatement&& other) noexcept
@@ -57,6 +61,7 @@ TStatement& TStatement::operator=(TStatement&& other) noexcept
         Finalize();
         m_connection = other.m_connection;
         m_stmt = std::exchange(other.m_stmt, nullptr);
+        m_writes = std::move(other.m_writes);
     }
     return *this;
 }
@@ -72,6 +77,7 @@ void TStatement::Check(int rc) const
 {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return;
+    m_connection->NoteFailure();  // the engine may have undone more than this statement
     throw m_connection->Error(rc, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_stmt))));
 }
 
@@ -213,6 +219,8 @@ TExecution::TExecution(TStatement& statement) : m_statement(statement)
     if (!statement.m_stmt)
         throw EDatabaseError(QStringLiteral("A statement was run before it was prepared"));
     statement.m_connection->CheckThread();
+    if (!statement.m_writes.isEmpty())
+        statement.m_connection->NoteWrites(statement.m_writes);
 }
 
 TExecution::~TExecution()

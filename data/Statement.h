@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,7 @@ private:
 
     TDbConnection* m_connection = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
+    QStringList m_writes;  // the tables a run of this statement writes
 };
 
 // One run of a statement: the connection is checked to be used on its own thread as it

@@ -49,7 +49,7 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
         NewQuery(QStringLiteral("qryGetTransactionExpenses"),
                  QStringLiteral("SELECT PROFILE_ID, YYYY, MM, TRANSACTION_DATE, DAILY_EXPENSE_ID, EXPENSE_ID, "
                                 "EXPENSE_AMOUNT, TAXABLE, REFERENCE, NOTE FROM DAILY_EXPENSE "
-                                "ORDER BY TRANSACTION_DATE, EXPENSE_ID"));
+                                "ORDER BY TRANSACTION_DATE, EXPENSE_ID, YYYY, MM, DAILY_EXPENSE_ID"));
     {
         TQuery& q = *qryGetTransactionExpenses;
         q.AddField("PROFILE_ID", TFieldType::Integer).Hidden();
@@ -73,6 +73,9 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
         q.AddField("NOTE", TFieldType::Memo).Hidden();
         q.OnCalcFields = CalcDisplayDate;
         q.SetFiltered(true);
+        // Lines of one day and expense follow their numbers, so the order is total and a
+        // save need not read every line again to show the list as stored.
+        q.OrderKeys = QStringList {"TRANSACTION_DATE", "EXPENSE_ID", "YYYY", "MM", "DAILY_EXPENSE_ID"};
     }
     dsGetTransactionExpenses = NewDataSource(QStringLiteral("dsGetTransactionExpenses"), qryGetTransactionExpenses);
 

@@ -44,7 +44,7 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
     qryGetTransactionSales = NewQuery(QStringLiteral("qryGetTransactionSales"),
                                       QStringLiteral("SELECT PROFILE_ID, YYYY, MM, TRANSACTION_DATE, DAILY_SALES_ID, "
                                                      "SALES_ID, SALES_AMOUNT, TAXABLE, NOTE FROM DAILY_SALES "
-                                                     "ORDER BY TRANSACTION_DATE, SALES_ID"));
+                                                     "ORDER BY TRANSACTION_DATE, SALES_ID, YYYY, MM, DAILY_SALES_ID"));
     {
         TQuery& q = *qryGetTransactionSales;
         q.AddField("PROFILE_ID", TFieldType::Integer).Hidden();
@@ -64,6 +64,9 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
         q.AddField("NOTE", TFieldType::Memo).Hidden();
         q.OnCalcFields = CalcDisplayDate;
         q.SetFiltered(true);
+        // Lines of one day and item follow their numbers, so the order is total and a save
+        // need not read every line again to show the list as stored.
+        q.OrderKeys = QStringList {"TRANSACTION_DATE", "SALES_ID", "YYYY", "MM", "DAILY_SALES_ID"};
     }
     dsGetTransactionSales = NewDataSource(QStringLiteral("dsGetTransactionSales"), qryGetTransactionSales);
 

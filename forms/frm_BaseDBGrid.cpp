@@ -462,8 +462,13 @@ void TfrmBaseDBGrid::RefreshData()
         const auto loud = qScopeGuard([this] { --m_quiet; });
         BeforeRefresh();
         if (TDataSet* ds = DataSet()) {
-            ds->Close();
-            ds->Open();
+            // A list nothing else has written since it was read is put in order where it
+            // stands; any other is read again.
+            auto* query = qobject_cast<TQuery*>(ds);
+            if (!query || !query->RefreshRows()) {
+                ds->Close();
+                ds->Open();
+            }
         }
         AfterRefresh();
     }
