@@ -33,7 +33,13 @@
 //   screen_filter_change   its filter changed by the user (date box, dates, expense), repainted
 //   screen_save_line       OK on a new line to browsing again and painted, list reopened
 //   screen_delete_line     Delete of the current line, confirmed, to painted
+//   report_spool_expense_cross_reference  the expense report by day over the report year
+//                          spooled on its screen to painted; plain: its data read alone
+//   report_spool_income_cross_reference   the same for the income report
+//   report_spool_profit_and_loss          the same for profit and loss by day
+//   report_save_xls        the largest of them saved as .xls through Save
 #include "DBControls.h"
+#include "LedgerReports.h"
 #include "LedgerScreens.h"
 #include "DataModules.h"
 #include "DayNumber.h"
@@ -979,6 +985,9 @@ void RunScale(const TScale& scale, int runs, bool keep)
             Record({f.name, Median(f.times->ours), Median(f.times->plain), "ms", scale.lines, f.target, false, {}});
         Out() << s.Details();
     }
+    for (const TReportFigure& f :
+         MeasureReports(QDate(shape.reportYear, 1, 1), QDate(shape.reportYear, 12, 31), std::max(5, runs)))
+        Record({f.name, f.ours, f.plain, "ms", scale.lines, f.target, false, f.note});
     plainBook.reset();
     modules.reset();
 }

@@ -93,6 +93,45 @@ std::vector<int> ReadDays(TQuery& query)
     return days;
 }
 
+TCrossReference ReadCrossReference(const TCrossReferenceSource& source, const TReportRange& range, int grouping,
+                                   int rowsAround, const std::function<void(int items, int periods)>& check)
+{
+    TCrossReference x;
+    QHash<int, int> position;
+    {
+        TQuery& q = *source.Items;
+        SetReportParameters(q, range);
+        TOpenedQuery open(q);
+        for (; !q.Eof(); q.Next()) {
+            const int id = int(q.FieldByName(source.IdColumn).AsInteger());
+            position.insert(id, int(x.Items.size()));
+            x.Items << id;
+        }
+    }
+    std::vector<int> days;
+    if (grouping == TfrmBaseF1Report::gbDay) {
+        SetReportParameters(*source.Days, range);
+        days = ReadDays(*source.Days);
+    }
+    x.Periods = RangePeriods(range, grouping, days, rowsAround);
+    check(int(x.Items.size()), x.Periods.Count());
+
+    x.PeriodTotals.resize(size_t(x.Periods.Count()));
+    TQuery& q = *source.Sums;
+    SetReportParameters(q, range);
+    TOpenedQuery open(q);
+    for (; !q.Eof(); q.Next()) {
+        const int k = position.value(int(q.FieldByName(source.IdColumn).AsInteger()), -1);
+        const int p = x.Periods.Find(int(q.FieldByName("TRANSACTION_DATE").AsInteger()), range, grouping);
+        if (k < 0 || p < 0)
+            continue;  // every list is read with the same filter: does not happen
+        const Money amount = q.FieldByName(source.SumColumn).AsMoney();
+        x.Amounts[{k, p}] += amount;
+        x.PeriodTotals[size_t(p)] += amount;
+    }
+    return x;
+}
+
 void CheckRowsFit(int lastRow)
 {
     if (lastRow > Sheet::RowLimit)
@@ -161,6 +200,20 @@ void WriteTotal(TfrmBaseF1Report& report, int row, int column, const QString& su
         report.F1BookReport->SetCellNumber(row, column, 0);
 }
 
+namespace {
+// The title of a list layout, on an upright page, with its column widths from column 1.
+void StartListLayout(TfrmBaseF1Report& report, const QString& title, std::initializer_list<int> widths)
+{
+    report.F1BookReport->SetPrintLandscape(false);
+    report.WriteReportTitle(title, 2, report.EdStartDate->date(), report.edEndDate->date(), 2);
+    int column = 1;
+    for (int width : widths) {
+        report.SetColumnWidths(width, column, column);
+        ++column;
+    }
+}
+}  // namespace
+
 void WriteDetailLayout(TfrmBaseF1Report& report, const QString& title, const std::vector<TDetailLine>& lines,
                        bool withReference)
 {
@@ -172,13 +225,7 @@ void WriteDetailLayout(TfrmBaseF1Report& report, const QString& title, const std
     CheckRowsFit(std::max(4, 3 + int(lines.size()) + 3 * items));
 
     TF1Book& book = *report.F1BookReport;
-    book.SetPrintLandscape(false);
-    report.WriteReportTitle(title, 2, report.EdStartDate->date(), report.edEndDate->date(), 2);
-    report.SetColumnWidths(500, 1, 1);
-    report.SetColumnWidths(8000, 2, 2);
-    report.SetColumnWidths(3000, 3, 3);
-    report.SetColumnWidths(500, 4, 4);
-    report.SetColumnWidths(8000, 5, 5);
+    StartListLayout(report, title, {500, 8000, 3000, 500, 8000});
 
     int r = 4;
     int groupStart = 0;  // first line row of the item being listed; 0 before the first
@@ -218,13 +265,7 @@ void WriteExportLayout(TfrmBaseF1Report& report, const QString& title, const QSt
     CheckRowsFit(5 + int(lines.size()));
     TF1Book& book = *report.F1BookReport;
     const bool withReference = headings.size() > 4;
-    book.SetPrintLandscape(false);
-    report.WriteReportTitle(title, 2, report.EdStartDate->date(), report.edEndDate->date(), 2);
-    report.SetColumnWidths(500, 1, 1);
-    report.SetColumnWidths(3000, 2, 2);
-    report.SetColumnWidths(8000, 3, 3);
-    report.SetColumnWidths(3000, 4, 5);
-    report.SetColumnWidths(8000, 6, 6);
+    StartListLayout(report, title, {500, 3000, 8000, 3000, 3000, 8000});
     for (int i = 0; i < headings.size(); ++i)
         book.SetCellText(4, 2 + i, headings[i]);
     report.BoldRange(4, 2, 4, 1 + int(headings.size()));

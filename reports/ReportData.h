@@ -8,8 +8,11 @@
 
 #include <QDate>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <map>
 #include <vector>
 
 class TQuery;
@@ -53,6 +56,27 @@ std::vector<int> ReadDays(TQuery& query);
 // Refusals of a report that would not fit the sheet, raised before anything is written.
 void CheckRowsFit(int lastRow);
 void CheckColumnsFit(int items, int maxItems, const QString& kind);
+
+// What a cross reference shows: its items in order, its periods, the sum of each item in
+// each period and each period's total.
+struct TCrossReference {
+    QList<int> Items;
+    TPeriods Periods;
+    std::map<std::pair<int, int>, Money> Amounts;  // (item position, period) -> sum
+    std::vector<Money> PeriodTotals;
+};
+// The statements and columns a cross reference is read from: the items of the range, the
+// days with lines (for grouping by day) and the per-day sums of each item.
+struct TCrossReferenceSource {
+    TQuery* Items;
+    TQuery* Days;
+    TQuery* Sums;
+    QString IdColumn, SumColumn;
+};
+// Reads a cross reference; `check` sees the number of items and periods before the sums
+// are read, and refuses a report that could not fit.
+TCrossReference ReadCrossReference(const TCrossReferenceSource& source, const TReportRange& range, int grouping,
+                                   int rowsAround, const std::function<void(int items, int periods)>& check);
 
 // One row of a detail report: an item on a day (and with a reference, for expenses).
 struct TDetailLine {

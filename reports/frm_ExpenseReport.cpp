@@ -1,40 +1,13 @@
 #include "frm_ExpenseReport.h"
 
 #include "DataModule.h"
-#include "ErrorHandler.h"
 #include "ReportData.h"
 #include "sql_DailyExpenses.h"
 #include "tbl_Expense.h"
 
-#include <QVBoxLayout>
-#include <map>
-
-TfrmExpenseReport::TfrmExpenseReport(QWidget* parent) : TfrmBaseF1Report(parent)
+TfrmExpenseReport::TfrmExpenseReport(QWidget* parent) : TfrmLayoutReport(parent)
 {
     setWindowTitle("Expense Report");
-    auto* area = new QVBoxLayout(ParameterArea);
-    area->setContentsMargins(0, 0, 0, 0);
-    // The second layout is the expense detail; its caption is the one the income report
-    // uses, as users of both reports know it.
-    rgReportType = new TRadioGroup("Report Type", {"Cross Reference", "Income Detail", "Export"}, 1, ParameterArea);
-    rgReportType->setObjectName("rgReportType");
-    rgReportType->SetItemIndex(rtCrossReference);
-    area->addWidget(rgReportType);
-    connect(rgReportType, &TRadioGroup::Click, this, Guarded([this] { rgReportTypeClick(); }));
-}
-
-void TfrmExpenseReport::rgReportTypeClick()
-{
-    rgGroupBy->setVisible(rgReportType->ItemIndex() == rtCrossReference);
-}
-
-void TfrmExpenseReport::BuildReport()
-{
-    switch (rgReportType->ItemIndex()) {
-    case rtCrossReference: BuildCrossReference(); break;
-    case rtDetail: BuildDetail(); break;
-    default: BuildExport(); break;
-    }
 }
 
 // Rows are periods and columns expenses. Each block of up to 250 expenses has its heading
@@ -46,49 +19,22 @@ void TfrmExpenseReport::BuildCrossReference()
     const int grouping = rgGroupBy->ItemIndex();
 
     // Everything is read and checked first, so that a report too big for the sheet is
-    // refused before a cell is written.
-    QList<int> expenses;
-    QHash<int, int> expensePosition;
-    {
-        TQuery& q = *dmDailyExpenses->qryGetDistinctExpensesForPeriod;
-        SetReportParameters(q, range);
-        TOpenedQuery open(q);
-        for (; !q.Eof(); q.Next()) {
-            const int id = int(q.FieldByName("EXPENSE_ID").AsInteger());
-            expensePosition.insert(id, int(expenses.size()));
-            expenses << id;
-        }
-    }
+    // refused before a cell is written. Each block takes its periods, a heading row, a
+    // totals row and two rows apart.
+    auto rowOfBlock = [](int block, int P) { return 4 + block * (P + 4); };
+    auto blockCount = [](int items) { return items == 0 ? 1 : (items - 1) / ExpensesPerBlock + 1; };
+    const TCrossReference x = ReadCrossReference(
+        {dmDailyExpenses->qryGetDistinctExpensesForPeriod, dmDailyExpenses->qryGetDistinctDatesForExpenses,
+         dmDailyExpenses->qryGetExpensesForPeriod, "EXPENSE_ID", "SUM_EXPENSE_AMOUNT"},
+        range, grouping, 5,
+        [&](int items, int periods) { CheckRowsFit(rowOfBlock(blockCount(items) - 1, periods) + periods + 1); });
+    const QList<int>& expenses = x.Items;
     const int E = int(expenses.size());
-    const int blocks = E == 0 ? 1 : (E - 1) / ExpensesPerBlock + 1;
-    std::vector<int> days;
-    if (grouping == gbDay) {
-        TQuery& q = *dmDailyExpenses->qryGetDistinctDatesForExpenses;
-        SetReportParameters(q, range);
-        days = ReadDays(q);
-    }
-    // Each block takes its periods, a heading row, a totals row and two rows apart.
-    const TPeriods periods = RangePeriods(range, grouping, days, 5);
+    const int blocks = blockCount(E);
+    const TPeriods& periods = x.Periods;
     const int P = periods.Count();
-    auto headingRow = [P](int block) { return 4 + block * (P + 4); };
-    CheckRowsFit(headingRow(blocks - 1) + P + 1);
-
-    std::map<std::pair<int, int>, Money> amounts;  // (expense, period) -> sum
-    std::vector<Money> periodTotals(static_cast<size_t>(P));
-    {
-        TQuery& q = *dmDailyExpenses->qryGetExpensesForPeriod;
-        SetReportParameters(q, range);
-        TOpenedQuery open(q);
-        for (; !q.Eof(); q.Next()) {
-            const int k = expensePosition.value(int(q.FieldByName("EXPENSE_ID").AsInteger()), -1);
-            const int p = periods.Find(int(q.FieldByName("TRANSACTION_DATE").AsInteger()), range, grouping);
-            if (k < 0 || p < 0)
-                continue;  // every list is read with the same filter: does not happen
-            const Money amount = q.FieldByName("SUM_EXPENSE_AMOUNT").AsMoney();
-            amounts[{k, p}] += amount;
-            periodTotals[size_t(p)] += amount;
-        }
-    }
+    const std::vector<Money>& periodTotals = x.PeriodTotals;
+    auto headingRow = [&](int block) { return rowOfBlock(block, P); };
 
     TF1Book& book = *F1BookReport;
     SetColumnWidths(1000, 1, 1);
@@ -109,21 +55,24 @@ void TfrmExpenseReport::BuildCrossReference()
     for (int b = 0; b < blocks; ++b) {
         const int H = headingRow(b);
         const int T = H + P + 1;
+        // The last block ends at its last expense (column 2 when there is none), with the
+        // TOTAL column after it. Nothing is formatted beyond: printing takes every
+        // formatted cell in, and would print pages of empty columns.
+        const int last = b == blocks - 1 ? 3 + (E - 1) % ExpensesPerBlock : lastBlockColumn;
+        const int formatTo = b == blocks - 1 ? last + 1 : lastBlockColumn;
         book.SetRowHeights(H, H, 500, false);
-        book.SelectRange(H, 2, H, lastBlockColumn);
-        book.SetCellAlignment(3, true, 1, 0);
-        BoldRange(H, 2, H, lastBlockColumn);
-        BoldRange(T, 2, T, lastBlockColumn);
+        book.SelectRange(H, 2, H, formatTo);
+        book.SetCellAlignment(3, true, 3, 0);
+        BoldRange(H, 2, H, formatTo);
+        BoldRange(T, 2, T, formatTo);
         for (int i = 0; i < P; ++i)
             book.SetCellText(H + 1 + i, 2, periods.Labels[i]);
         if (P > 0)
             BoldRange(H + 1, 2, H + P, 2);
-        // The last block ends at its last expense (column 2 when there is none).
-        const int last = b == blocks - 1 ? 3 + (E - 1) % ExpensesPerBlock : lastBlockColumn;
         BoxRange(H, 2, T, last);
-        MoneyFormatRange(H, 2, T, lastBlockColumn + 1);
+        MoneyFormatRange(H, 2, T, formatTo);
     }
-    for (const auto& [cell, amount] : amounts) {
+    for (const auto& [cell, amount] : x.Amounts) {
         const auto [k, p] = cell;
         book.SetCellNumber(headingRow(k / ExpensesPerBlock) + 1 + p, 3 + k % ExpensesPerBlock, amount.ToDouble());
     }
@@ -133,7 +82,7 @@ void TfrmExpenseReport::BuildCrossReference()
     const int H = headingRow((E - 1) / ExpensesPerBlock);
     book.SetCellText(H, t, "TOTAL");
     book.SelectRange(H, t, H, t);
-    book.SetCellAlignment(3, true, 1, 0);
+    book.SetCellAlignment(3, true, 3, 0);
     BoldRange(H, t, H + P + 1, t);
     BoxRange(H, t, H + P + 1, t);
     for (int i = 0; i < P; ++i)

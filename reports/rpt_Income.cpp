@@ -106,6 +106,13 @@ void TrptIncome::BuildReport()
     book.SetCellText(4, ProfitColumn, "PROFIT/LOSS");
     SetColumnWidths(4500, LabelColumn, ProfitColumn);
     BoldRange(4, LabelColumn, 4, ProfitColumn);
+    // The amount headings stand centred over their right-aligned amounts.
+    book.SelectRange(4, IncomeColumn, 4, ProfitColumn);
+    book.SetCellAlignment(3, false, 3, 0);
+    // Four wide columns are wider than an upright page: the page is shrunk to take them
+    // all, so that no column of figures goes to a page of its own.
+    book.SetPrintLandscape(false);
+    book.SetPrintScaling(100, true, 1, 0);
 
     int r = FirstRow;
     for (const TRow& row : rows) {

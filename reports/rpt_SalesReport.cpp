@@ -1,39 +1,13 @@
 #include "rpt_SalesReport.h"
 
 #include "DataModule.h"
-#include "ErrorHandler.h"
 #include "ReportData.h"
 #include "sql_DailySales.h"
 #include "tbl_Sales.h"
 
-#include <QVBoxLayout>
-#include <map>
-
-TrptSalesReport::TrptSalesReport(QWidget* parent) : TfrmBaseF1Report(parent)
+TrptSalesReport::TrptSalesReport(QWidget* parent) : TfrmLayoutReport(parent)
 {
     setWindowTitle("Income Report");
-    auto* area = new QVBoxLayout(ParameterArea);
-    area->setContentsMargins(0, 0, 0, 0);
-    rgReportType = new TRadioGroup("Report Type", {"Cross Reference", "Income Detail", "Export"}, 1, ParameterArea);
-    rgReportType->setObjectName("rgReportType");
-    rgReportType->SetItemIndex(rtCrossReference);
-    area->addWidget(rgReportType);
-    connect(rgReportType, &TRadioGroup::Click, this, Guarded([this] { rgReportTypeClick(); }));
-}
-
-void TrptSalesReport::rgReportTypeClick()
-{
-    rgGroupBy->setVisible(rgReportType->ItemIndex() == rtCrossReference);
-}
-
-void TrptSalesReport::BuildReport()
-{
-    F1BookReport->SetRowHeights(4, 4, 250, false);
-    switch (rgReportType->ItemIndex()) {
-    case rtCrossReference: BuildCrossReference(); break;
-    case rtDetail: BuildDetail(); break;
-    default: BuildExport(); break;
-    }
 }
 
 // Rows are periods from row 5 down, columns income items from column 3 right, then the
@@ -45,42 +19,14 @@ void TrptSalesReport::BuildCrossReference()
 
     // Everything is read and checked first, so that a report too big for the sheet is
     // refused before a cell is written.
-    QList<int> items;
-    QHash<int, int> itemPosition;
-    {
-        TQuery& q = *dmDailySales->qryGetDistinctSalesForPeriod;
-        SetReportParameters(q, range);
-        TOpenedQuery open(q);
-        for (; !q.Eof(); q.Next()) {
-            const int id = int(q.FieldByName("SALES_ID").AsInteger());
-            itemPosition.insert(id, int(items.size()));
-            items << id;
-        }
-    }
+    const TCrossReference x = ReadCrossReference(
+        {dmDailySales->qryGetDistinctSalesForPeriod, dmDailySales->qryGetDistinctDateForSales,
+         dmDailySales->qryGetSalesForPeriod, "SALES_ID", "SUM_SALES_AMOUNT"},
+        range, grouping, 5, [](int items, int) { CheckColumnsFit(items, MaxItems, QStringLiteral("income items")); });
+    const QList<int>& items = x.Items;
     const int E = int(items.size());
-    CheckColumnsFit(E, MaxItems, QStringLiteral("income items"));
-    std::vector<int> days;
-    if (grouping == gbDay) {
-        TQuery& q = *dmDailySales->qryGetDistinctDateForSales;
-        SetReportParameters(q, range);
-        days = ReadDays(q);
-    }
-    const TPeriods periods = RangePeriods(range, grouping, days, 5);
+    const TPeriods& periods = x.Periods;
     const int P = periods.Count();
-
-    std::map<std::pair<int, int>, Money> amounts;  // (item, period) -> sum
-    {
-        TQuery& q = *dmDailySales->qryGetSalesForPeriod;
-        SetReportParameters(q, range);
-        TOpenedQuery open(q);
-        for (; !q.Eof(); q.Next()) {
-            const int k = itemPosition.value(int(q.FieldByName("SALES_ID").AsInteger()), -1);
-            const int p = periods.Find(int(q.FieldByName("TRANSACTION_DATE").AsInteger()), range, grouping);
-            if (k < 0 || p < 0)
-                continue;  // every list is read with the same filter: does not happen
-            amounts[{k, p}] += q.FieldByName("SUM_SALES_AMOUNT").AsMoney();
-        }
-    }
 
     TF1Book& book = *F1BookReport;
     SetColumnWidths(500, 1, 1);
@@ -96,7 +42,7 @@ void TrptSalesReport::BuildCrossReference()
 
     const int t = E + 3;
     book.SelectRange(4, 1, 4, t);
-    book.SetCellAlignment(3, true, 1, 0);
+    book.SetCellAlignment(3, true, 3, 0);
     book.SetCellText(4, t, "TOTAL");
     if (grouping == gbWeek)
         book.SetCellText(4, 2, "WEEK STARTING");
@@ -105,7 +51,7 @@ void TrptSalesReport::BuildCrossReference()
 
     for (int i = 0; i < P; ++i)
         book.SetCellText(5 + i, 2, periods.Labels[i]);
-    for (const auto& [cell, amount] : amounts)
+    for (const auto& [cell, amount] : x.Amounts)
         book.SetCellNumber(5 + cell.second, 3 + cell.first, amount.ToDouble());
 
     // With no items a row has nothing to add, and its total would stand in its own range.

@@ -1,5 +1,6 @@
-// A week of a shop's bookkeeping through the real windows, from an empty folder to a book
-// that reads the same after the program is closed and started again.
+// A week of a shop's bookkeeping through the real windows, from an empty folder to the
+// month's three reports, and a book that reads the same after the program is closed and
+// started again.
 #include "DayNumber.h"
 #include "LedgerBook.h"
 #include "MainMenu.h"
@@ -12,9 +13,11 @@
 #include "frm_LineDay.h"
 #include "frm_Period.h"
 #include "frm_Sales.h"
+#include "frm_BaseF1Report.h"
 #include "frm_TransactionSales.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 #include <memory>
@@ -168,6 +171,22 @@ private slots:
                      QString("14656500:6653000"));  // 1,465.65 and 665.30
             QCOMPARE(BrokenInvariants(book), QString());
             QCOMPARE(BrokenNumbering(book), QString());
+            // The three reports of the month, spooled and saved as workbooks.
+            for (const char* item : {"mnuExpensesReport", "mnuSalesReport", "mnuIncomeReport"}) {
+                const QString file = QDir(book.Folder()).filePath(QString(item) + ".xls");
+                dialogs->AnswerSave(file);
+                WhenModal([&](QWidget* w) {
+                    auto* report = qobject_cast<TfrmBaseF1Report*>(w);
+                    QVERIFY(report);
+                    Click(report->btnSpool);
+                    Click(report->btnSave);
+                    report->close();
+                });
+                zorp.Choose(item);
+                QVERIFY2(QFile(file).size() > 0, item);
+            }
+            QVERIFY2(dialogs->Messages().isEmpty(), qPrintable(dialogs->MessageTexts().join('|')));
+            QCOMPARE(dialogs->PendingAnswers(), 0);
             before = Totals(book) + " | " + BookRows(book, TLineKind::Income).join(' ') + " | "
                      + BookRows(book, TLineKind::Expense).join(' ');
             zorp.Choose("mnuExit");

@@ -9,11 +9,15 @@
 #include "ScreenDriver.h"
 #include "ScriptedDialogs.h"
 #include "frm_BaseF1Report.h"
+#include "../sheet/XlrdReader.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QPrinter>
 #include <QProcess>
+#include <functional>
+#include <memory>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -114,21 +118,6 @@ inline QStringList SheetContents(const TWorkbook& book)
     return cells;
 }
 
-// Debian's xlrd lives in the system Python, which may not be the first python3 on PATH.
-inline QString PythonWithXlrd()
-{
-    static const QString found = [] {
-        for (const QString& candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-            QProcess p;
-            p.start(candidate, {"-c", "import xlrd"});
-            if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-                return candidate;
-        }
-        return QString();
-    }();
-    return found;
-}
-
 inline QString ReaderScript()
 {
     const QString root = qEnvironmentVariable("ZORP_SOURCE_DIR");
@@ -213,6 +202,113 @@ inline void SaveAndCompare(TfrmBaseF1Report& report, TScriptedDialogs& dialogs, 
     QVERIFY(QFile::exists(file));
     const QJsonObject saved = ReadBack(file);
     QCOMPARE(SavedContents(saved), SheetContents(report.F1BookReport->Book()));
+}
+
+// The pages a report prints on, printed to a PDF file that is thrown away.
+inline int PrintedPages(TfrmBaseF1Report& report)
+{
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("report.pdf"));
+    return report.F1BookReport->PrintTo(printer);
+}
+
+using TFill = std::function<void(TReportBook&)>;
+
+// A report screen shown, with scripted dialogs; on a book of its own filled by `fill`, or
+// on the book the test has made.
+template <class Report> struct TReportScreen {
+    std::unique_ptr<TReportBook> ownBook;  // made first: the screen works on it
+    TScriptedDialogsScope dialogs;
+    Report report;
+    TReportScreen() { report.show(); }
+    explicit TReportScreen(const TFill& fill) : ownBook(Filled(fill)) { report.show(); }
+    TF1Book& Grid() { return *report.F1BookReport; }
+    const TCellFormat& Format(int row, int col) { return Grid().Book().CellFormat(row, col); }
+
+private:
+    static std::unique_ptr<TReportBook> Filled(const TFill& fill)
+    {
+        auto book = std::make_unique<TReportBook>();
+        fill(*book);
+        return book;
+    }
+};
+
+// The expense and income reports choose among three layouts; profit and loss has one.
+template <class Report>
+concept WithReportType = requires(Report r)
+{
+    r.rgReportType;
+};
+
+// The columns of a layouts table: the layout where the report has a choice, the
+// parameters, and every cell the sheet must hold.
+template <class Report> void AddLayoutColumns()
+{
+    if constexpr (WithReportType<Report>)
+        QTest::addColumn<int>("type");
+    QTest::addColumn<QDate>("start");
+    QTest::addColumn<QDate>("end");
+    QTest::addColumn<bool>("taxable");
+    QTest::addColumn<int>("grouping");
+    QTest::addColumn<QStringList>("cells");
+}
+
+// One row of a layouts table: the book filled by `fill`, the report spooled with the row's
+// parameters, its cells compared; and the saved workbook, saved under the name proposed,
+// holds the same.
+template <class Report> void CheckLayout(const TFill& fill, const QString& proposedName)
+{
+    QFETCH(QDate, start);
+    QFETCH(QDate, end);
+    QFETCH(bool, taxable);
+    QFETCH(int, grouping);
+    QFETCH(QStringList, cells);
+    TReportScreen<Report> s(fill);
+    if constexpr (WithReportType<Report>) {
+        QFETCH(int, type);
+        s.report.rgReportType->SetItemIndex(type);
+    }
+    Spool(s.report, *s.dialogs, start, end, taxable, grouping);
+    QCOMPARE(SheetContents(s.Grid().Book()), cells);
+    SaveAndCompare(s.report, *s.dialogs, proposedName);
+}
+
+// Every run sets the taxable filter itself, whatever the last run or another user of the
+// statements (`meddle`) left in it: a cell with an untaxed item shows only without the
+// choice.
+template <class Report>
+void CheckTaxableSetOnEveryRun(const TFill& fill, const QString& untaxedCell, const std::function<void()>& meddle)
+{
+    TReportScreen<Report> s(fill);
+    auto shown = [&] { return SheetContents(s.Grid().Book()).contains(untaxedCell); };
+    Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), true, 0);
+    QVERIFY(!shown());
+    Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), false, 0);
+    QVERIFY(shown());
+    meddle();
+    Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), true, 0);
+    QVERIFY(!shown());
+}
+
+// The layout choice of the expense and income reports: cross reference first; grouping
+// is offered for the cross reference only.
+inline void CheckReportTypeChoice(TRadioGroup* reportType, TRadioGroup* groupBy)
+{
+    QCOMPARE(reportType->title(), QString("Report Type"));
+    QCOMPARE(reportType->Item(0)->text(), QString("Cross Reference"));
+    QCOMPARE(reportType->Item(1)->text(), QString("Income Detail"));
+    QCOMPARE(reportType->Item(2)->text(), QString("Export"));
+    QCOMPARE(reportType->ItemIndex(), 0);
+    QVERIFY(groupBy->isVisible());
+    for (int other : {1, 2}) {
+        ChooseItem(reportType, other);
+        QVERIFY(!groupBy->isVisible());
+        ChooseItem(reportType, 0);
+        QVERIFY(groupBy->isVisible());
+    }
 }
 
 }  // namespace ReportTest

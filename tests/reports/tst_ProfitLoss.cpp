@@ -40,13 +40,14 @@ QStringList Expected(const QString& title, const QString& label, const QStringLi
     return QStringList {"B2 'PROFIT/LOSS REPORT " + title + "'"} + HeadingRow(label) + body;
 }
 
-struct TScreen {
-    TScriptedDialogsScope dialogs;
-    TrptIncome report;
-    TScreen() { report.show(); }
-    TF1Book& Grid() { return *report.F1BookReport; }
-    const TCellFormat& Format(int row, int col) { return Grid().Book().CellFormat(row, col); }
-};
+// One row of figures: the label, income, expenses and profit or loss.
+QStringList Row(int row, const QString& label, const QString& income, const QString& expenses, const QString& profit)
+{
+    const QString r = QString::number(row);
+    return {"B" + r + " '" + label + "'", "C" + r + ' ' + income, "D" + r + ' ' + expenses, "E" + r + ' ' + profit};
+}
+
+using TScreen = TReportScreen<TrptIncome>;
 }  // namespace
 
 class TestProfitLoss : public QObject {
@@ -56,57 +57,24 @@ private slots:
 
     void layouts_data()
     {
-        QTest::addColumn<QDate>("start");
-        QTest::addColumn<QDate>("end");
-        QTest::addColumn<bool>("taxable");
-        QTest::addColumn<int>("grouping");
-        QTest::addColumn<QStringList>("cells");
+        AddLayoutColumns<TrptIncome>();
 
         const QString january = "FROM 1 JANUARY 2002 TO 31 JANUARY 2002";
         QTest::newRow("by day") << D(2002, 1, 1) << D(2002, 1, 31) << false << 0
                                 << Expected(january, "DATE",
-                                            {"B5 '07-Jan-2002'",
-                                             "C5 190",
-                                             "D5 100",
-                                             "E5 90",
-                                             "B6 '08-Jan-2002'",
-                                             "C6 0",
-                                             "D6 30",
-                                             "E6 -30",
-                                             "B7 '20-Jan-2002'",
-                                             "C7 60",
-                                             "D7 0",
-                                             "E7 60",
-                                             "B8 '25-Jan-2002'",
-                                             "C8 0",
-                                             "D8 0",
-                                             "E8 0",
-                                             "C9 =SUM(C5:C8) 250",
-                                             "D9 =SUM(D5:D8) 130",
-                                             "E9 =SUM(E5:E8) 120",
-                                             "B11 'PROFIT MARGIN: 92.31% '"});
-        QTest::newRow("by day, taxable only") << D(2002, 1, 1) << D(2002, 1, 31) << true << 0
-                                              << Expected(january, "DATE",
-                                                          {"B5 '07-Jan-2002'",
-                                                           "C5 150",
-                                                           "D5 100",
-                                                           "E5 50",
-                                                           "B6 '08-Jan-2002'",
-                                                           "C6 0",
-                                                           "D6 0",
-                                                           "E6 0",
-                                                           "B7 '20-Jan-2002'",
-                                                           "C7 60",
-                                                           "D7 0",
-                                                           "E7 60",
-                                                           "B8 '25-Jan-2002'",
-                                                           "C8 0",
-                                                           "D8 0",
-                                                           "E8 0",
-                                                           "C9 =SUM(C5:C8) 210",
-                                                           "D9 =SUM(D5:D8) 100",
-                                                           "E9 =SUM(E5:E8) 110",
-                                                           "B11 'PROFIT MARGIN: 110.00% '"});
+                                            Row(5, "07-Jan-2002", "190", "100", "90")
+                                                + Row(6, "08-Jan-2002", "0", "30", "-30")
+                                                + Row(7, "20-Jan-2002", "60", "0", "60")
+                                                + Row(8, "25-Jan-2002", "0", "0", "0")
+                                                + QStringList {"C9 =SUM(C5:C8) 250", "D9 =SUM(D5:D8) 130",
+                                                               "E9 =SUM(E5:E8) 120", "B11 'PROFIT MARGIN: 92.31% '"});
+        QTest::newRow("by day, taxable only")
+            << D(2002, 1, 1) << D(2002, 1, 31) << true << 0
+            << Expected(january, "DATE",
+                        Row(5, "07-Jan-2002", "150", "100", "50") + Row(6, "08-Jan-2002", "0", "0", "0")
+                            + Row(7, "20-Jan-2002", "60", "0", "60") + Row(8, "25-Jan-2002", "0", "0", "0")
+                            + QStringList {"C9 =SUM(C5:C8) 210", "D9 =SUM(D5:D8) 100", "E9 =SUM(E5:E8) 110",
+                                           "B11 'PROFIT MARGIN: 110.00% '"});
         QTest::newRow("by week") << D(2002, 1, 1) << D(2002, 1, 14) << false << 1
                                  << Expected("FROM 1 JANUARY 2002 TO 14 JANUARY 2002", "WEEK STARTING",
                                              {"B5 '01-Jan-2002'", "C5 190", "D5 100", "E5 90", "B6 '08-Jan-2002'",
@@ -150,27 +118,12 @@ private slots:
             << D(2002, 3, 10) << D(2002, 1, 15) << true << 2
             << Expected("FROM 10 MARCH 2002 TO 15 JANUARY 2002", "", {"C5 0", "D5 0", "E5 0"});
     }
-    void layouts()
-    {
-        QFETCH(QDate, start);
-        QFETCH(QDate, end);
-        QFETCH(bool, taxable);
-        QFETCH(int, grouping);
-        QFETCH(QStringList, cells);
-        TReportBook b;
-        FillBook(b);
-        TScreen s;
-        Spool(s.report, *s.dialogs, start, end, taxable, grouping);
-        QCOMPARE(SheetContents(s.Grid().Book()), cells);
-        // And the saved workbook holds the same; Save proposes "ProfitLoss".
-        SaveAndCompare(s.report, *s.dialogs, "ProfitLoss");
-    }
+    // Save proposes "ProfitLoss".
+    void layouts() { CheckLayout<TrptIncome>(FillBook, "ProfitLoss"); }
 
     void looks()
     {
-        TReportBook b;
-        FillBook(b);
-        TScreen s;
+        TScreen s(FillBook);
         Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), false, 0);
         const TWorkbook& book = s.Grid().Book();
         QCOMPARE((QList<int> {book.ColumnWidth(2), book.ColumnWidth(5)}), (QList<int> {4500, 4500}));
@@ -183,6 +136,12 @@ private slots:
         QCOMPARE(s.Format(9, 5).Bottom.Style, Sheet::LineThin);
         QCOMPARE(book.CellDisplayText(6, 5), QString("(30.00)"));
         QCOMPARE(book.CellDisplayText(9, 3), QString("250.00"));
+        // The amount headings are centred over their amounts, and the four wide columns
+        // are shrunk onto one upright page rather than split across two.
+        QCOMPARE(s.Format(4, 3).HAlign, Sheet::HCentre);
+        QCOMPARE(s.Format(4, 5).HAlign, Sheet::HCentre);
+        QVERIFY(!book.PrintLandscape());
+        QCOMPARE(PrintedPages(s.report), 1);
         ShotWide(s.report, "profit-loss-by-day");
         Spool(s.report, *s.dialogs, D(2002, 1, 15), D(2002, 3, 10), false, 2);
         ShotWide(s.report, "profit-loss-by-month");
@@ -235,9 +194,7 @@ private slots:
     // in their filter.
     void taxableSetOnEveryRun()
     {
-        TReportBook b;
-        FillBook(b);
-        TScreen s;
+        TScreen s(FillBook);
         dmDailySales->qryGetSumSalesByDateRange->ParamByName("iTAXABLE").SetAsString("N");
         dmDailyExpenses->qryGetSumExpensesByDateRange->ParamByName("iTAXABLE").SetAsString("N");
         Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), true, 0);

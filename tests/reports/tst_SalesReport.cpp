@@ -21,13 +21,24 @@ void FillBook(TReportBook& b)
     b.Income(D(2002, 2, 5), 3, "10");
 }
 
-struct TScreen {
-    TScriptedDialogsScope dialogs;
-    TrptSalesReport report;
-    TScreen() { report.show(); }
-    TF1Book& Grid() { return *report.F1BookReport; }
-    const TCellFormat& Format(int row, int col) { return Grid().Book().CellFormat(row, col); }
-};
+using TScreen = TReportScreen<TrptSalesReport>;
+
+// The cells of one export row.
+QStringList ExportLine(int row, int day, const QString& item, const QString& amount, const QString& taxable)
+{
+    const QString r = QString::number(row);
+    return {"B" + r + ' ' + QString::number(day), "C" + r + " '" + item + "'", "D" + r + ' ' + amount,
+            "E" + r + " '" + taxable + "'"};
+}
+
+// The whole export: its title, the heading row and the rows given.
+QStringList Export(const QString& range, const QList<QStringList>& rows)
+{
+    QStringList cells {"B2 'INCOME EXPORT " + range + "'", "B4 'DATE'", "C4 'INCOME'", "D4 'AMOUNT'", "E4 'TAXABLE'"};
+    for (const QStringList& row : rows)
+        cells << row;
+    return cells;
+}
 
 // Income items 101.. named I001.. with one line each on 7 January 2002, of 1, 2, 3...
 void ManyItems(TReportBook& b, int count)
@@ -49,12 +60,7 @@ private slots:
 
     void layouts_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QDate>("start");
-        QTest::addColumn<QDate>("end");
-        QTest::addColumn<bool>("taxable");
-        QTest::addColumn<int>("grouping");
-        QTest::addColumn<QStringList>("cells");
+        AddLayoutColumns<TrptSalesReport>();
 
         QTest::newRow("cross reference by week")
             << 0 << D(2002, 1, 1) << D(2002, 1, 14) << false << 1
@@ -154,66 +160,21 @@ private slots:
             << 1 << D(2002, 3, 1) << D(2002, 3, 31) << false << 0
             << QStringList {"B2 'INCOME DETAIL REPORT FROM 1 MARCH 2002 TO 31 MARCH 2002'", "C4 0"};
         QTest::newRow("export") << 2 << D(2002, 1, 1) << D(2002, 1, 31) << false << 0
-                                << QStringList {"B2 'INCOME EXPORT " + January + "'",
-                                                "B4 'DATE'",
-                                                "C4 'INCOME'",
-                                                "D4 'AMOUNT'",
-                                                "E4 'TAXABLE'",
-                                                "B5 37257",
-                                                "C5 'BAR'",
-                                                "D5 100",
-                                                "E5 'Y'",
-                                                "B6 37257",
-                                                "C6 'BAR'",
-                                                "D6 50",
-                                                "E6 'Y'",
-                                                "B7 37259",
-                                                "C7 'FOOD'",
-                                                "D7 30",
-                                                "E7 'N'",
-                                                "B8 37265",
-                                                "C8 'ROOMS'",
-                                                "D8 200",
-                                                "E8 'Y'",
-                                                "B9 37270",
-                                                "C9 'BAR'",
-                                                "D9 25.5",
-                                                "E9 'Y'"};
+                                << Export(January, {ExportLine(5, 37257, "BAR", "100", "Y"),
+                                                    ExportLine(6, 37257, "BAR", "50", "Y"),
+                                                    ExportLine(7, 37259, "FOOD", "30", "N"),
+                                                    ExportLine(8, 37265, "ROOMS", "200", "Y"),
+                                                    ExportLine(9, 37270, "BAR", "25.5", "Y")});
         QTest::newRow("export, taxable only")
             << 2 << D(2002, 1, 2) << D(2002, 1, 10) << true << 0
-            << QStringList {"B2 'INCOME EXPORT FROM 2 JANUARY 2002 TO 10 JANUARY 2002'",
-                            "B4 'DATE'",
-                            "C4 'INCOME'",
-                            "D4 'AMOUNT'",
-                            "E4 'TAXABLE'",
-                            "B5 37265",
-                            "C5 'ROOMS'",
-                            "D5 200",
-                            "E5 'Y'"};
+            << Export("FROM 2 JANUARY 2002 TO 10 JANUARY 2002", {ExportLine(5, 37265, "ROOMS", "200", "Y")});
     }
-    void layouts()
-    {
-        QFETCH(int, type);
-        QFETCH(QDate, start);
-        QFETCH(QDate, end);
-        QFETCH(bool, taxable);
-        QFETCH(int, grouping);
-        QFETCH(QStringList, cells);
-        TReportBook b;
-        FillBook(b);
-        TScreen s;
-        s.report.rgReportType->SetItemIndex(type);
-        Spool(s.report, *s.dialogs, start, end, taxable, grouping);
-        QCOMPARE(SheetContents(s.Grid().Book()), cells);
-        // And the saved workbook holds the same; Save proposes "Income".
-        SaveAndCompare(s.report, *s.dialogs, "Income");
-    }
+    // Save proposes "Income".
+    void layouts() { CheckLayout<TrptSalesReport>(FillBook, "Income"); }
 
     void crossReferenceLooks()
     {
-        TReportBook b;
-        FillBook(b);
-        TScreen s;
+        TScreen s(FillBook);
         Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 14), false, 1);
         const TWorkbook& book = s.Grid().Book();
         QCOMPARE(book.ColumnWidth(1), 500);
@@ -230,14 +191,13 @@ private slots:
         QCOMPARE(s.Format(4, 3).NumberFormat, QString("General"));
         QCOMPARE(s.Format(7, 6).Right.Style, Sheet::LineThin);
         QCOMPARE(book.CellDisplayText(7, 6), QString("405.50"));
+        QCOMPARE(PrintedPages(s.report), 1);
         ShotWide(s.report, "income-report-cross-reference");
     }
 
     void detailAndExportLook()
     {
-        TReportBook b;
-        FillBook(b);
-        TScreen s;
+        TScreen s(FillBook);
         s.report.rgReportType->SetItemIndex(1);
         Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), false, 0);
         const TWorkbook& book = s.Grid().Book();
@@ -272,9 +232,7 @@ private slots:
     {
         QFETCH(int, items);
         QFETCH(bool, fits);
-        TReportBook b;
-        ManyItems(b, items);
-        TScreen s;
+        TScreen s([items](TReportBook& b) { ManyItems(b, items); });
         s.report.EdStartDate->setDate(D(2002, 1, 1));
         s.report.edEndDate->setDate(D(2002, 1, 31));
         Click(s.report.btnSpool);
@@ -318,17 +276,10 @@ private slots:
 
     void taxableSetOnEveryRun()
     {
-        TReportBook b;
-        FillBook(b);
-        TScreen s;
-        auto foodShown = [&] { return SheetContents(s.Grid().Book()).contains("D4 'FOOD'"); };
-        Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), true, 0);
-        QVERIFY(!foodShown());
-        Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), false, 0);
-        QVERIFY(foodShown());
-        dmDailySales->qryGetDistinctSalesForPeriod->ParamByName("iTAXABLE").SetAsString("N");
-        Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), true, 0);
-        QVERIFY(!foodShown());
+        CheckTaxableSetOnEveryRun<TrptSalesReport>(FillBook, "D4 'FOOD'", [] {
+            dmDailySales->qryGetDistinctSalesForPeriod->ParamByName("iTAXABLE").SetAsString("N");
+            dmDailySales->qryGetSalesForPeriod->ParamByName("iTAXABLE").SetAsString("N");
+        });
     }
 
     void parametersPage()
@@ -336,12 +287,7 @@ private slots:
         TReportBook b;
         TScreen s;
         QCOMPARE(s.report.windowTitle(), QString("Income Report"));
-        QCOMPARE(s.report.rgReportType->Item(1)->text(), QString("Income Detail"));
-        QVERIFY(s.report.rgGroupBy->isVisible());
-        ChooseItem(s.report.rgReportType, 2);
-        QVERIFY(!s.report.rgGroupBy->isVisible());
-        ChooseItem(s.report.rgReportType, 0);
-        QVERIFY(s.report.rgGroupBy->isVisible());
+        CheckReportTypeChoice(s.report.rgReportType, s.report.rgGroupBy);
     }
 };
 

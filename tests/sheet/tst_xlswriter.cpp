@@ -4,6 +4,7 @@
 #include "Workbook.h"
 #include "WorkbookSource.h"
 #include "XlsWriter.h"
+#include "XlrdReader.h"
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,21 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-// Debian's xlrd lives in the system Python, which may not be the first python3 on PATH.
-QString PythonWithXlrd()
-{
-    static const QString found = [] {
-        for (const QString& candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-            QProcess p;
-            p.start(candidate, {"-c", "import xlrd"});
-            if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-                return candidate;
-        }
-        return QString();
-    }();
-    return found;
-}
 
 QJsonObject ReadBack(const QString& mode, const QString& file)
 {
