@@ -1,5 +1,10 @@
 #include "frm_BaseDBGridKeyPanel.h"
 
+#include "Controls.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 TfrmBaseDBGridKeyPanel::TfrmBaseDBGridKeyPanel(QWidget* parent) : TfrmBaseDBGrid(parent)
@@ -25,4 +30,20 @@ void TfrmBaseDBGridKeyPanel::FormCreate()
 {
     TfrmBaseDBGrid::FormCreate();
     pnlKeyArea->setEnabled(false);
+}
+
+QGridLayout* TfrmBaseDBGridKeyPanel::NewKeyGrid()
+{
+    auto* key = new QGridLayout(KeyArea);
+    key->setContentsMargins(4, 2, 4, 2);
+    key->setVerticalSpacing(2);
+    return key;
+}
+
+void TfrmBaseDBGridKeyPanel::NewYearMonth(QLabel*& lblYear, QLineEdit*& edYear, QLabel*& lblMonth, QLineEdit*& edMonth)
+{
+    lblYear = NewLabel(QStringLiteral("Year"), QStringLiteral("lblYear"), KeyArea);
+    edYear = NewInfoEdit(KeyArea, QStringLiteral("edYear"));
+    lblMonth = NewLabel(QStringLiteral("Month"), QStringLiteral("lblMonth"), KeyArea);
+    edMonth = NewInfoEdit(KeyArea, QStringLiteral("edMonth"));
 }

@@ -3,6 +3,10 @@
 // screens show the day or the year and month of the row.
 #include "frm_BaseDBGrid.h"
 
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+
 class TfrmBaseDBGridKeyPanel : public TfrmBaseDBGrid {
     Q_OBJECT
 public:
@@ -13,4 +17,7 @@ public:
 
 protected:
     void FormCreate() override;
+    // The key area's grid, and its year and month boxes, for a screen to lay out.
+    QGridLayout* NewKeyGrid();
+    void NewYearMonth(QLabel*& lblYear, QLineEdit*& edYear, QLabel*& lblMonth, QLineEdit*& edMonth);
 };

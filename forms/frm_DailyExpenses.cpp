@@ -12,14 +12,12 @@ TfrmDailyExpenses::TfrmDailyExpenses(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmDailyExpenses"));
     setWindowTitle(QStringLiteral("Daily Expenses"));
+    NameItemControls(QStringLiteral("lblExpense"), QStringLiteral("cbExpense"), QStringLiteral("spdbtnExpense"),
+                     QStringLiteral("edExpenses"));
     lblExpense = lblItem;
-    lblExpense->setObjectName(QStringLiteral("lblExpense"));
     cbExpense = cbItem;
-    cbExpense->setObjectName(QStringLiteral("cbExpense"));
     spdbtnExpense = spdbtnItem;
-    spdbtnExpense->setObjectName(QStringLiteral("spdbtnExpense"));
     edExpenses = edAmount;
-    edExpenses->setObjectName(QStringLiteral("edExpenses"));
     btnIncome = btnSwitch;
     pnlNextDay = qobject_cast<QFrame*>(btnIncome->parentWidget());
 

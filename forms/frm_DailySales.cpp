@@ -10,14 +10,12 @@ TfrmDailySales::TfrmDailySales(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmDailySales"));
     setWindowTitle(QStringLiteral("Daily Income"));
+    NameItemControls(QStringLiteral("lblSales"), QStringLiteral("cbSales"), QStringLiteral("SpeedButton1"),
+                     QStringLiteral("edSales"));
     lblSales = lblItem;
-    lblSales->setObjectName(QStringLiteral("lblSales"));
     cbSales = cbItem;
-    cbSales->setObjectName(QStringLiteral("cbSales"));
     SpeedButton1 = spdbtnItem;
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     edSales = edAmount;
-    edSales->setObjectName(QStringLiteral("edSales"));
     btnExpenses = btnSwitch;
     pnlExpenses = qobject_cast<QFrame*>(btnExpenses->parentWidget());
     Exit1 = mnuExit;

@@ -21,13 +21,8 @@ TfrmDailyTransaction::TfrmDailyTransaction(QWidget* parent) : TfrmBaseDBGridKeyP
     black.setColor(QPalette::Text, Qt::black);
     dbGridBrowser->setPalette(black);
 
-    auto* key = new QGridLayout(KeyArea);
-    key->setContentsMargins(4, 2, 4, 2);
-    key->setVerticalSpacing(2);
-    lblYear = NewLabel(QStringLiteral("Year"), QStringLiteral("lblYear"), KeyArea);
-    edYear = NewInfoEdit(KeyArea, QStringLiteral("edYear"));
-    lblMonth = NewLabel(QStringLiteral("Month"), QStringLiteral("lblMonth"), KeyArea);
-    edMonth = NewInfoEdit(KeyArea, QStringLiteral("edMonth"));
+    QGridLayout* key = NewKeyGrid();
+    NewYearMonth(lblYear, edYear, lblMonth, edMonth);
     key->addWidget(lblYear, 0, 0);
     key->addWidget(edYear, 0, 1);
     key->addWidget(lblMonth, 1, 0);

@@ -17,14 +17,12 @@ TfrmExpenseTransactions::TfrmExpenseTransactions(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmExpenseTransactions"));
     setWindowTitle(QStringLiteral("Expense Transactions"));
+    NameItemControls(QStringLiteral("lblExpense"), QStringLiteral("cbExpense"), QStringLiteral("spdbtnExpense"),
+                     QStringLiteral("edExpenses"));
     lblExpense = lblItem;
-    lblExpense->setObjectName(QStringLiteral("lblExpense"));
     cbExpense = cbItem;
-    cbExpense->setObjectName(QStringLiteral("cbExpense"));
     spdbtnExpense = spdbtnItem;
-    spdbtnExpense->setObjectName(QStringLiteral("spdbtnExpense"));
     edExpenses = edAmount;
-    edExpenses->setObjectName(QStringLiteral("edExpenses"));
     tsExpenseFilter = tsItemFilter;
     tsExpenseFilter->setObjectName(QStringLiteral("tsExpenseFilter"));
     cbExpenseFilter = cbItemFilter;

@@ -13,13 +13,8 @@ TfrmLineDay::TfrmLineDay(const TLineScreenKind& kind, TDataSource* lines, const 
     : TfrmLineScreen(kind, lines, parent)
 {
     // The key area: the day, for information.
-    auto* key = new QGridLayout(KeyArea);
-    key->setContentsMargins(4, 2, 4, 2);
-    key->setVerticalSpacing(2);
-    lblYear = NewLabel(QStringLiteral("Year"), QStringLiteral("lblYear"), KeyArea);
-    edYear = NewInfoEdit(KeyArea, QStringLiteral("edYear"));
-    lblMonth = NewLabel(QStringLiteral("Month"), QStringLiteral("lblMonth"), KeyArea);
-    edMonth = NewInfoEdit(KeyArea, QStringLiteral("edMonth"));
+    QGridLayout* key = NewKeyGrid();
+    NewYearMonth(lblYear, edYear, lblMonth, edMonth);
     lblDate = NewLabel(QStringLiteral("Date"), QStringLiteral("lblDate"), KeyArea);
     edDate = new TDatePicker(KeyArea);
     edDate->setObjectName(QStringLiteral("edDate"));

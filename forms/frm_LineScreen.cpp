@@ -105,6 +105,15 @@ TfrmLineScreen::TfrmLineScreen(const TLineScreenKind& kind, TDataSource* lines, 
 
 TfrmLineScreen::~TfrmLineScreen() = default;
 
+void TfrmLineScreen::NameItemControls(const QString& label, const QString& combo, const QString& picker,
+                                      const QString& amount)
+{
+    lblItem->setObjectName(label);
+    cbItem->setObjectName(combo);
+    spdbtnItem->setObjectName(picker);
+    edAmount->setObjectName(amount);
+}
+
 TDBEdit* TfrmLineScreen::AddReference(int row)
 {
     QLabel* label = NewLabel(QStringLiteral("Reference"), QStringLiteral("lblReference"), RecordArea);

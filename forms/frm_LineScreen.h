@@ -73,6 +73,8 @@ public:
     void ApplyItemDefaults(int itemId);
 
 protected:
+    // The shared item controls under a screen's own names.
+    void NameItemControls(const QString& label, const QString& combo, const QString& picker, const QString& amount);
     // The expense lines' reference, bound to the line list, in row `row` of the record.
     TDBEdit* AddReference(int row);
     // The record's tab order, first to last, ending with OK and Cancel.

@@ -14,14 +14,12 @@ TfrmTransactionSales::TfrmTransactionSales(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmTransactionSales"));
     setWindowTitle(QStringLiteral("Income Transactions"));
+    NameItemControls(QStringLiteral("lblSales"), QStringLiteral("cbSales"), QStringLiteral("spdbtnSales"),
+                     QStringLiteral("edSales"));
     lblSales = lblItem;
-    lblSales->setObjectName(QStringLiteral("lblSales"));
     cbSales = cbItem;
-    cbSales->setObjectName(QStringLiteral("cbSales"));
     spdbtnSales = spdbtnItem;
-    spdbtnSales->setObjectName(QStringLiteral("spdbtnSales"));
     edSales = edAmount;
-    edSales->setObjectName(QStringLiteral("edSales"));
     tsIncomeFilter = tsItemFilter;
     tsIncomeFilter->setObjectName(QStringLiteral("tsIncomeFilter"));
     cbIncomeFilter = cbItemFilter;
