@@ -122,6 +122,7 @@ QString BookText(TTestBook& book);
 // The number the day's next line gets: above its counter and above every line it holds.
 int NextNumberOf(TTestBook& book, TLineKind kind, const TLineDay& day);
 
-// Line numbers: none repeats within a day, and each day's counter is at or above every
-// line it holds, so the next number is above them all. Empty when both hold.
+// Line numbers: none repeats within a day. (The next number is drawn above both the day's
+// counter and every line it holds, so a day made again with its lines still numbers on
+// after them.) Empty when it holds.
 QString BrokenNumbering(TTestBook& book);
