@@ -71,6 +71,9 @@ public:
     // and nothing is returned.
     std::optional<TLineDay> Delete();
 
+    // The day of the line the dataset stands on, as the row holds it.
+    TLineDay RowDay() const;
+
     // What the last BeforePost decided, until AfterPost has run.
     bool Prepared() const { return m_plan.has_value(); }
     TLineDay Day() const;
@@ -83,7 +86,6 @@ private:
         std::optional<TLineDay> movedFrom;
         int lineNumber = 0;
     };
-    TLineDay RowDay() const;
     TLineDay StoredDay() const;
 
     TLineKind m_kind;

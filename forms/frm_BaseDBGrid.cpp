@@ -520,6 +520,29 @@ void TfrmBaseDBGrid::UpdateEditDeleteButtons()
     btnDelete->setEnabled(row);
 }
 
+void TfrmBaseDBGrid::WidenList()
+{
+    // The list has its columns to show whole; the record needs less than the base gives it.
+    Splitter1->setSizes({430, 270});
+}
+
+bool TfrmBaseDBGrid::OtherRowHolds(const QStringList& fields, const std::vector<qint64>& values) const
+{
+    TDataSet& ds = *DataSet();
+    for (int row = 0; row < ds.RecordCount(); ++row) {
+        if (row == ds.CurrentIndex())
+            continue;
+        bool same = true;
+        for (qsizetype i = 0; i < fields.size() && same; ++i) {
+            const TField& f = ds.FieldByName(fields[i]);
+            same = f.ToInteger(ds.ValueAt(row, f.Index())) == values[size_t(i)];
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}
+
 QToolButton* TfrmBaseDBGrid::AddToolButton(const QString& panelName, const QString& name, const QString& caption,
                                            const QString& hint, const QIcon& icon, int width)
 {

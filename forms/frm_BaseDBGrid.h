@@ -69,11 +69,17 @@ public:
     // The help topic F1 opens on this screen.
     virtual QString HelpTopic() const;
 
+    // Whether a row other than the current one holds these whole numbers in these fields:
+    // an entry the list already has, told before the book refuses a second one.
+    bool OtherRowHolds(const QStringList& fields, const std::vector<qint64>& values) const;
+
     // Adds a button to the toolbar after Refresh, in a small panel like the others.
     QToolButton* AddToolButton(const QString& panelName, const QString& name, const QString& caption,
                                const QString& hint, const QIcon& icon, int width = 52);
 
 protected:
+    // For screens whose list has more columns than the base's share of the width shows.
+    void WidenList();
     // Binds the navigator to the grid's data source; a screen calls it after assigning its
     // data source to the grid, at the end of its constructor.
     virtual void FormCreate();

@@ -50,8 +50,7 @@ TfrmDailyTransaction::TfrmDailyTransaction(QWidget* parent) : TfrmBaseDBGridKeyP
     record->setColumnStretch(1, 1);
     record->setRowStretch(3, 1);
 
-    // The list has its columns to show whole; the record needs less than the base gives it.
-    Splitter1->setSizes({430, 270});
+    WidenList();
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -130,15 +129,10 @@ bool TfrmDailyTransaction::ValidateRecord()
     if (chosen < first || chosen > last) {
         refusal = QStringLiteral("Date must be between ") + FormatSettings().DateToStr(first) + QStringLiteral(" and ")
                   + FormatSettings().DateToStr(last);
-    } else {
+    } else if (OtherRowHolds({QStringLiteral("TRANSACTION_DATE")}, {DayNumber::FromDate(chosen)})) {
         // The day list holds the whole month: a second record of one day is refused here
         // rather than by the book with its own words.
-        TDataSet& ds = *DataSet();
-        const int day = DayNumber::FromDate(chosen);
-        const TField& date = ds.FieldByName(QStringLiteral("TRANSACTION_DATE"));
-        for (int row = 0; row < ds.RecordCount(); ++row)
-            if (row != ds.CurrentIndex() && date.ToInteger(ds.ValueAt(row, date.Index())) == day)
-                refusal = QStringLiteral("%1 is already in the list of days.").arg(FormatSettings().DateToStr(chosen));
+        refusal = QStringLiteral("%1 is already in the list of days.").arg(FormatSettings().DateToStr(chosen));
     }
     if (refusal.isEmpty())
         return true;

@@ -89,8 +89,7 @@ TfrmLineScreen::TfrmLineScreen(const TLineScreenKind& kind, TDataSource* lines, 
     edNote->SetDataSource(lines);
     edNote->SetDataField(QStringLiteral("NOTE"));
 
-    // The list has its columns to show whole; the record needs less than the base gives it.
-    Splitter1->setSizes({430, 270});
+    WidenList();
 
     connect(cbItem, &TItemCombo::Change, this, Guarded([this] { cbItemChange(); }));
     connect(spdbtnItem, &QToolButton::clicked, this, Guarded([this] { spdbtnItemClick(); }));
@@ -210,9 +209,7 @@ void TfrmLineScreen::AfterSave()
 void TfrmLineScreen::BeforeDelete()
 {
     TfrmBaseDBGridKeyPanel::BeforeDelete();
-    TDataSet& ds = *DataSet();
-    m_deletedDay = TLineDay {int(ds.FieldByName("YYYY").AsInteger()), int(ds.FieldByName("MM").AsInteger()),
-                             int(ds.FieldByName("TRANSACTION_DATE").AsInteger())};
+    m_deletedDay = m_storage.RowDay();
 }
 
 void TfrmLineScreen::AfterDelete()

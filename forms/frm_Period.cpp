@@ -43,8 +43,7 @@ TfrmPeriod::TfrmPeriod(QWidget* parent) : TfrmBaseDBGrid(parent)
     record->setColumnStretch(1, 1);
     record->setRowStretch(row, 1);
 
-    // The list has its columns to show whole; the record needs less than the base gives it.
-    Splitter1->setSizes({430, 270});
+    WidenList();
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -116,16 +115,10 @@ bool TfrmPeriod::ValidateRecord()
     } else if (monthIsNumber && (month < 1 || month > 12)) {
         refusal = QStringLiteral("%1 is not a month: months run from 1 to 12.").arg(month);
         at = edMonth;
-    } else if (yearIsNumber && monthIsNumber) {
-        TDataSet& ds = *DataSet();
-        const TField& y = ds.FieldByName(QStringLiteral("YYYY"));
-        const TField& m = ds.FieldByName(QStringLiteral("MM"));
-        for (int row = 0; row < ds.RecordCount(); ++row)
-            if (row != ds.CurrentIndex() && y.ToInteger(ds.ValueAt(row, y.Index())) == year
-                && m.ToInteger(ds.ValueAt(row, m.Index())) == month) {
-                refusal = QStringLiteral("%1/%2 is already in the list of months.").arg(year).arg(month);
-                at = edMonth;
-            }
+    } else if (yearIsNumber && monthIsNumber
+               && OtherRowHolds({QStringLiteral("YYYY"), QStringLiteral("MM")}, {year, month})) {
+        refusal = QStringLiteral("%1/%2 is already in the list of months.").arg(year).arg(month);
+        at = edMonth;
     }
     if (refusal.isEmpty())
         return true;
