@@ -20,9 +20,11 @@ TTestBook::TTestBook(const QString& subfolder)
 
 TTestBook::~TTestBook() = default;
 
-void TTestBook::Restart()
+void TTestBook::Restart(const std::function<void()>& whileClosed)
 {
     m_modules.reset();
+    if (whileClosed)
+        whileClosed();
     m_modules = std::make_unique<TDataModules>(m_folder);
 }
 

@@ -21,8 +21,8 @@ public:
 
     QString Folder() const { return m_folder; }
     // Ends the program's hold on the book and starts afresh on the same folder, as closing
-    // the program and starting it again does.
-    void Restart();
+    // the program and starting it again does; `whileClosed` runs while no connection holds it.
+    void Restart(const std::function<void()>& whileClosed = {});
     QString Path() const { return m_folder + "/ZORP.DAT"; }
     TDbConnection& Connection() { return dmK2V->ADOConnection; }
 
