@@ -1,6 +1,8 @@
 #pragma once
 // The one connection to the encrypted book. It opens on the first statement that needs it
-// and stays open; a missing or empty file is made into a book from the schema it was given.
+// and stays open; a missing book is made from the schema it was given, whole, under a
+// temporary name beside it, and only then given the book's name. An empty file is no book
+// and is refused.
 // It belongs to the thread that opened it: the engine is opened without locks of its own.
 #include "BookSchema.h"
 
@@ -36,6 +38,8 @@ public:
     void SetDataSource(const QString& path);
     QString DataSource() const { return m_path; }
     void SetPassword(const QString& password);
+    // The key as set, for a copy of the book that must open with the same password.
+    const QByteArray& Password() const { return m_password; }
     // Only while closed: open the book for reading only, so that every write is refused.
     void SetOpenReadOnly(bool readOnly);
     // Only while closed: what a new book holds and the version an existing one is brought
@@ -45,8 +49,9 @@ public:
 
     bool Connected() const { return m_db != nullptr; }
     // Opens now; statements call it on demand. An existing file that cannot be opened
-    // (wrong password, not a book, damaged) is left exactly as it was: the engine's
-    // error is raised and the connection stays closed.
+    // (empty, keyed with another password, not a book, damaged, of a newer version) is
+    // left exactly as it was: the error says which, as far as the file shows it, and the
+    // connection stays closed.
     void Open();
     void Close();
 
@@ -68,9 +73,10 @@ public:
     // Bumped on every open, so prepared statements know to prepare again.
     int Generation() const { return m_generation; }
 
-    // A count that moves whenever a statement that writes `table` runs, and on every
-    // rollback, failed statement and reopening: a list read from the table still holds what
-    // the book holds for as long as the count it read with has not moved.
+    // A count that moves whenever a statement that writes `table` runs, on every rollback,
+    // failed statement and reopening, and whenever another program has saved to the book:
+    // a list read from the table still holds what the book holds for as long as the count
+    // it read with has not moved.
     quint64 TableVersion(const QString& table) const;
     // For statements: the tables the one being prepared writes are collected into `into`
     // (none while it is null, when they count as written at once), and NoteWrites counts a
@@ -99,10 +105,23 @@ public:
 
 private:
     friend class TTransaction;
-    void OpenFile(bool create);
+    // Opens `file` as the book: an existing one, or with `create` a new one made there.
+    void OpenFile(const QString& file, bool create);
+    // Makes a new book beside the missing one and gives it the book's name, unless a file
+    // appeared under that name meanwhile; nothing is left behind when it fails.
+    void MakeBook();
     QString Book() const;
+    // In words for the user, naming the book: a book the engine found damaged; `engineText`
+    // is its own words.
+    QString DamagedText(const QString& engineText) const;
+    // Commits to the book by other connections (other programs) since this one opened.
+    quint64 OthersCommits() const;
     // Undoes the steps left since `mark`, newest first.
     void UndoTo(size_t mark);
+
+    // What the user is told when the disk refused a read or write, was full, or another
+    // program held the book too long.
+    QString TroubleWriting(int primary, const QString& engineText) const;
 
     static int Authorize(void* self, int action, const char* table, const char*, const char*, const char*);
 

@@ -3,6 +3,7 @@
 #include "DbConnection.h"
 #include "Errors.h"
 #include "Query.h"
+#include "Schema.h"
 #include "TestBook.h"
 #include "sql_K2V.h"
 
@@ -54,11 +55,44 @@ int RefuseCommit(void*)
 {
     return 1;
 }
+
+// What a statement of a book's schema saw while the book was being made, and what it did
+// then: zorp_during(folder, action) notes whether the book's name was taken and which
+// files stood in its folder, and with action "appear" or "appear empty" puts a file of
+// another program under the book's name, as if it had been copied there meanwhile.
+struct TDuringMaking {
+    bool bookExisted = true;
+    QStringList files;
+};
+TDuringMaking during;
+const QByteArray AppearingFile("This file was copied here by another program.\n");
+
+void DuringMaking(sqlite3_context* context, int, sqlite3_value** args)
+{
+    const QString folder = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(args[0])));
+    const QString action = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(args[1])));
+    during.bookExisted = QFile::exists(folder + "/ZORP.DAT");
+    during.files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    if (action.startsWith("appear")) {
+        QFile f(folder + "/ZORP.DAT");
+        if (f.open(QIODevice::WriteOnly))
+            f.write(action == "appear" ? AppearingFile : QByteArray());
+    }
+    sqlite3_result_null(context);
+}
+
+int RegisterDuringMaking(sqlite3* db, char**, const sqlite3_api_routines*)
+{
+    return sqlite3_create_function(db, "zorp_during", 2, SQLITE_UTF8, nullptr, DuringMaking, nullptr, nullptr);
+}
 }  // namespace
 
 class TestDatabase : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { sqlite3_auto_extension(reinterpret_cast<void (*)()>(RegisterDuringMaking)); }
+    void cleanupTestCase() { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(RegisterDuringMaking)); }
+
     void newBookHasEveryTableAndKey_data()
     {
         QTest::addColumn<QString>("table");
@@ -110,13 +144,61 @@ private slots:
         QCOMPARE(book.Scalar("SELECT count(*) FROM RESOURCE").toInt(), 3);
     }
 
-    void emptyFileBecomesABook()
+    // A new book is made under a name of its own in the book's folder and takes the book's
+    // name only once it is whole, and only while nothing else has that name; whatever fails
+    // leaves the folder as it was. (An empty file is refused, never made into a book: see
+    // tst_damagedfiles.)
+    void newBookIsWholeOrNotMadeAtAll_data()
     {
-        TTestBook book;
-        QFile f(book.Path());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
-        QCOMPARE(book.Scalar("SELECT count(*) FROM EXPENSE_TYPE").toInt(), 1);
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("after");  // what has the book's name afterwards
+        QTest::newRow("made") << "none"
+                              << ""
+                              << "the new book";
+        QTest::newRow("a statement of the schema fails") << "fail"
+                                                         << "NO_SUCH_TABLE"
+                                                         << "nothing";
+        QTest::newRow("another program's file appears meanwhile") << "appear"
+                                                                  << "cannot be opened as a Brindlemark book"
+                                                                  << "that file";
+        QTest::newRow("an empty file appears meanwhile") << "appear empty"
+                                                         << "is empty"
+                                                         << "that file";
+    }
+    void newBookIsWholeOrNotMadeAtAll()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, refusal);
+        QFETCH(QString, after);
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/ZORP.DAT";
+        TBookSchema schema = BrindlemarkSchema();
+        schema.startRows << QStringLiteral("SELECT zorp_during('%1', '%2')").arg(dir.path(), action);
+        if (action == "fail")
+            schema.startRows << "INSERT INTO NO_SUCH_TABLE VALUES (1)";
+        during = {};
+        TDbConnection c;
+        c.SetDataSource(path);
+        c.SetPassword(Password);
+        c.SetSchema(schema);
+        try {
+            c.Open();
+            QVERIFY2(refusal.isEmpty(), "the book was opened");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(!refusal.isEmpty() && e.Message().contains(refusal), qPrintable(e.Message()));
+        }
+        // While it was being made, the new book stood in the folder, not under the book's name.
+        QVERIFY(!during.bookExisted);
+        QVERIFY(!during.files.isEmpty() && !during.files.contains("ZORP.DAT"));
+        QCOMPARE(c.Connected(), refusal.isEmpty());
+        if (after == "the new book")
+            QCOMPARE(BookVersion::Read(c), schema.version);
+        else if (after == "that file")
+            QCOMPARE(FileBytes(path), action == "appear" ? AppearingFile : QByteArray());
+        c.Close();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 after == "nothing" ? QStringList() : QStringList {"ZORP.DAT"});
     }
 
     void bookIsEncryptedAndOpensInTheShell()
@@ -182,9 +264,9 @@ private slots:
                 other.Open();
                 QFAIL("the file was opened");
             } catch (const EDatabaseError& e) {
-                QVERIFY2(e.Message().contains("ZORP.DAT"), qPrintable(e.Message()));
-                QVERIFY2(e.Message().contains("not a database") || e.Message().contains("malformed")
-                             || e.Message().contains("encrypted"),
+                // Which words each kind of file gets is tried in tst_damagedfiles.
+                QVERIFY2(e.Message().contains(book.Path()), qPrintable(e.Message()));
+                QVERIFY2(e.Message().contains("Brindlemark book") && e.Message().contains("left as it was"),
                          qPrintable(e.Message()));
             }
             QVERIFY(!other.Connected());
