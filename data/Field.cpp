@@ -31,6 +31,17 @@ void CheckRange(const TField& f, int64_t v)
                                 .arg(hi));
 }
 
+// Characters as the book counts them: one beyond the first 65,536 is one character,
+// though it takes two units of the text.
+qsizetype Characters(const QString& text)
+{
+    qsizetype n = text.size();
+    for (QChar c : text)
+        if (c.isLowSurrogate())
+            --n;
+    return n;
+}
+
 }  // namespace
 
 bool FieldText::IsTextType(TFieldType t)
@@ -219,11 +230,12 @@ TValue TField::CheckedValue(const TValue& value) const
         CheckRange(*this, v);
         return TValue(v);
     }
-    if (DataType == TFieldType::String && value.IsText() && Size > 0 && value.Text().size() > Size)
+    if (DataType == TFieldType::String && value.IsText() && Size > 0 && value.Text().size() > Size
+        && Characters(value.Text()) > Size)
         throw EConvertError(QStringLiteral("%1 holds at most %2 characters; the text has %3")
                                 .arg(Label())
                                 .arg(Size)
-                                .arg(value.Text().size()));
+                                .arg(Characters(value.Text())));
     if (DataType == TFieldType::Money && value.IsText())
         return Convert(value.Text());
     return value;

@@ -69,7 +69,7 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
             .Wide(12)
             .Formats(Masks::Money, Masks::MoneyEdit);
         q.AddField("TAXABLE", TFieldType::String).Titled("Taxable").Sized(50);
-        q.AddField("REFERENCE", TFieldType::String).Sized(20).Hidden();
+        q.AddField("REFERENCE", TFieldType::String).Titled("Reference").Sized(20).Hidden();
         q.AddField("NOTE", TFieldType::Memo).Hidden();
         q.OnCalcFields = CalcDisplayDate;
         q.SetFiltered(true);

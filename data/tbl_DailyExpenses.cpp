@@ -5,12 +5,12 @@
 
 Money GetTotalExpenses(int year, int month, int day)
 {
-    return LineSums::DaySum(*dmDailyExpenses->qryGetTotalExpenses, "SUM_EXPENSE", year, month, day);
+    return LineSums::DaySum(*dmDailyExpenses->qryGetTotalExpenses, "SUM_EXPENSE", "expenses", year, month, day);
 }
 
 Money GetTotalExpensesForPeriod(int year, int month)
 {
-    return LineSums::MonthSum(*dmDailyExpenses->qryGetTotalExpensesForPeriod, "SUM_EXPENSE", year, month);
+    return LineSums::MonthSum(*dmDailyExpenses->qryGetTotalExpensesForPeriod, "SUM_EXPENSE", "expenses", year, month);
 }
 
 int GetMaxDailyExpenseID(int year, int month, int day)

@@ -5,12 +5,12 @@
 
 Money GetTotalSales(int year, int month, int day)
 {
-    return LineSums::DaySum(*dmDailySales->qryGetTotalSales, "SUM_SALES", year, month, day);
+    return LineSums::DaySum(*dmDailySales->qryGetTotalSales, "SUM_SALES", "income", year, month, day);
 }
 
 Money GetTotalSalesForPeriod(int year, int month)
 {
-    return LineSums::MonthSum(*dmDailySales->qryGetTotalSalesForPeriod, "SUM_SALES", year, month);
+    return LineSums::MonthSum(*dmDailySales->qryGetTotalSalesForPeriod, "SUM_SALES", "income", year, month);
 }
 
 int GetMaxDailySalesID(int year, int month, int day)

@@ -9,7 +9,9 @@ class TQuery;
 
 namespace LineSums {
 // The day's lines flagged "Y" or "N": the day totals pass "N" for the taxable filter.
-Money DaySum(TQuery& query, const QString& sumField, int year, int month, int day);
-Money MonthSum(TQuery& query, const QString& sumField, int year, int month);
+// Lines that add up to more than an amount can hold are an EOverflowError that names the
+// total, `what` ("income", "expenses") of the day or month.
+Money DaySum(TQuery& query, const QString& sumField, const QString& what, int year, int month, int day);
+Money MonthSum(TQuery& query, const QString& sumField, const QString& what, int year, int month);
 int HighestLine(TQuery& query, int year, int month, int day);
 }  // namespace LineSums

@@ -8,6 +8,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 #include <QButtonGroup>
@@ -117,9 +118,24 @@ TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent)
     });
 }
 
+namespace {
+// A date pattern without the day's name and the separators after it ("dddd, d mmmm
+// yyyy" is "d mmmm yyyy").
+QString WithoutDayName(QString pattern)
+{
+    static const QRegularExpression dayName(QStringLiteral("[dD]{3,4}(?![dD])[^A-Za-z'\"]*"));
+    pattern.remove(dayName);
+    while (!pattern.isEmpty() && (pattern.back().isSpace() || pattern.back() == ','))
+        pattern.chop(1);
+    return pattern.isEmpty() ? FormatSettings().ShortDateFormat : pattern;
+}
+}  // namespace
+
 void TDatePicker::ApplyFormat()
 {
-    setDisplayFormat(DatePatternToQt(FormatSettings().LongDateFormat));
+    // With the day's name shown, a typed year or month is never taken: the name no longer
+    // fits the date the digits make, so the picker holds on to the date it had.
+    setDisplayFormat(DatePatternToQt(WithoutDayName(FormatSettings().LongDateFormat)));
 }
 
 void TDatePicker::SetDate(const QDate& date)
@@ -127,6 +143,38 @@ void TDatePicker::SetDate(const QDate& date)
     m_settingByCode = true;
     setDate(date);
     m_settingByCode = false;
+    m_refusedText.clear();
+}
+
+void TDatePicker::NoteTypingEnded()
+{
+    // The picker puts its date back over text it cannot hold, without a word; what was
+    // typed is kept so the screen can say so before anything is saved on that date.
+    m_refusedText = hasAcceptableInput() ? QString() : text();
+}
+
+void TDatePicker::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        NoteTypingEnded();
+    QDateEdit::keyPressEvent(event);
+}
+
+void TDatePicker::focusOutEvent(QFocusEvent* event)
+{
+    NoteTypingEnded();
+    QDateEdit::focusOutEvent(event);
+}
+
+QString TDatePicker::TakeRefusal()
+{
+    if (m_refusedText.isEmpty())
+        return QString();
+    const QString refusal = QStringLiteral("'%1' is not a date: dates run from %2 to %3. The date went back to %4.")
+                                .arg(m_refusedText.trimmed(), FormatSettings().DateToStr(minimumDate()),
+                                     FormatSettings().DateToStr(maximumDate()), FormatSettings().DateToStr(date()));
+    m_refusedText.clear();
+    return refusal;
 }
 
 TItemCombo::TItemCombo(QWidget* parent) : QComboBox(parent)

@@ -50,7 +50,8 @@ private:
     QList<QRadioButton*> m_items;
 };
 
-// A date picker with a calendar, showing the application's long date format.
+// A date picker with a calendar, showing the application's long date format without the
+// day's name.
 class TDatePicker : public QDateEdit {
     Q_OBJECT
 public:
@@ -59,6 +60,9 @@ public:
     void ApplyFormat();
     // How code puts a date in: it does not count as the user's change.
     void SetDate(const QDate& date);
+    // When typing ended (Enter, or leaving the picker) on text that is no date the picker
+    // can hold, the picker went back to its date: the refusal in words, once; else empty.
+    QString TakeRefusal();
 
 signals:
     // The user changed the date (typing, arrows, the calendar); never a SetDate.
@@ -68,9 +72,13 @@ protected:
     // Tab leaves the date for the next field, as in every other entry field; the arrow
     // keys move between day, month and year.
     bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void NoteTypingEnded();
     bool m_settingByCode = false;
+    QString m_refusedText;
 };
 
 // A drop-down list of the items of a pick list (ids and descriptions in two parallel

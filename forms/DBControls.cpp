@@ -582,8 +582,6 @@ void TDBEdit::ShowField()
     }
     setText(shown);
     setCursorPosition(0);  // a long text shows from its start
-    if (f && f->DataType == TFieldType::String && f->Size > 0)
-        setMaxLength(f->Size);
     setReadOnly(!editing || (f && f->FieldKind != TFieldKind::Data));
 }
 

@@ -129,7 +129,8 @@ private:
 
 // A line edit bound to one field: the display format while browsing, the edit format
 // while inserting or editing; what was typed is written to the field when the row is
-// posted, and text that does not convert stops the post with a clear error.
+// posted, and text that does not convert stops the post with a clear error. Text longer
+// than the field holds is kept whole and refused the same way, never cut short unseen.
 class TDBEdit : public QLineEdit {
     Q_OBJECT
 public:

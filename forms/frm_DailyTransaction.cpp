@@ -125,11 +125,13 @@ bool TfrmDailyTransaction::ValidateRecord()
     const QDate first(m_period.YYYY, m_period.MM, 1);
     const QDate last(m_period.YYYY, m_period.MM, first.daysInMonth());
     const QDate chosen = edDate->date();
-    QString refusal;
-    if (chosen < first || chosen > last) {
+    // A date typed that the picker could not take is said, not saved as the one before.
+    QString refusal = edDate->TakeRefusal();
+    if (refusal.isEmpty() && (chosen < first || chosen > last)) {
         refusal = QStringLiteral("Date must be between ") + FormatSettings().DateToStr(first) + QStringLiteral(" and ")
                   + FormatSettings().DateToStr(last);
-    } else if (OtherRowHolds({QStringLiteral("TRANSACTION_DATE")}, {DayNumber::FromDate(chosen)})) {
+    } else if (refusal.isEmpty()
+               && OtherRowHolds({QStringLiteral("TRANSACTION_DATE")}, {DayNumber::FromDate(chosen)})) {
         // The day list holds the whole month: a second record of one day is refused here
         // rather than by the book with its own words.
         refusal = QStringLiteral("%1 is already in the list of days.").arg(FormatSettings().DateToStr(chosen));

@@ -19,7 +19,6 @@ TfrmExpense::TfrmExpense(QWidget* parent) : TfrmBaseDBGrid(parent)
     lblExpenseDescription->setObjectName("lblExpenseDescription");
     edExpenseDescription = new QLineEdit(RecordArea);
     edExpenseDescription->setObjectName("edExpenseDescription");
-    edExpenseDescription->setMaxLength(50);
     lblExpenseDescription->setBuddy(edExpenseDescription);
     lblAmount = new QLabel("Default Amount", RecordArea);
     lblAmount->setObjectName("lblAmount");

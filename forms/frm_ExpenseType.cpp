@@ -15,7 +15,6 @@ TfrmExpenseType::TfrmExpenseType(QWidget* parent) : TfrmBaseDBGrid(parent)
     lblExpenseType->setObjectName("lblExpenseType");
     edExpenseType = new QLineEdit(RecordArea);
     edExpenseType->setObjectName("edExpenseType");
-    edExpenseType->setMaxLength(50);
     // Types are kept in capitals whatever case is typed.
     connect(edExpenseType, &QLineEdit::textEdited, this, [this](const QString& text) {
         const int cursor = edExpenseType->cursorPosition();

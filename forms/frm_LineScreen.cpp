@@ -187,11 +187,18 @@ bool TfrmLineScreen::ValidateRecord()
 {
     if (!TfrmBaseDBGridKeyPanel::ValidateRecord())
         return false;
-    if (cbItem->HasItem())
-        return true;
-    Dialogs().MessageDlg(m_kind.missingItem, mtError, mbOK);
-    cbItem->setFocus();
-    return false;
+    if (!cbItem->HasItem()) {
+        Dialogs().MessageDlg(m_kind.missingItem, mtError, mbOK);
+        cbItem->setFocus();
+        return false;
+    }
+    // A line without an amount would be stored with none, counted in no total.
+    if (edAmount->text().trimmed().isEmpty()) {
+        Dialogs().MessageDlg(QStringLiteral("Please enter an amount"), mtError, mbOK);
+        edAmount->setFocus();
+        return false;
+    }
+    return true;
 }
 
 void TfrmLineScreen::BeforeSave()

@@ -1,6 +1,7 @@
 #include "frm_LineTransactions.h"
 
 #include "DayNumber.h"
+#include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "Help.h"
 #include "Query.h"
@@ -276,6 +277,19 @@ void TfrmLineTransactions::ShowYearMonth()
 {
     edYear->setText(QString::number(edDate->date().year()));
     edMonth->setText(QString::number(edDate->date().month()));
+}
+
+bool TfrmLineTransactions::ValidateRecord()
+{
+    if (!TfrmLineScreen::ValidateRecord())
+        return false;
+    // A date typed that the picker could not take is said, not saved as the one before.
+    const QString refusal = edDate->TakeRefusal();
+    if (refusal.isEmpty())
+        return true;
+    Dialogs().MessageDlg(refusal, mtError, mbOK);
+    edDate->setFocus();
+    return false;
 }
 
 TLineDay TfrmLineTransactions::LineDay() const

@@ -64,6 +64,7 @@ protected:
     void FormShow() override;
     void FormClose() override;
     void RecordChanged() override;
+    bool ValidateRecord() override;
     bool PositionAtEnd() override { return true; }
     void BeforeRefresh() override;
 

@@ -103,13 +103,19 @@ bool TfrmPeriod::ValidateRecord()
     if (!TfrmBaseDBGrid::ValidateRecord())
         return false;
     // Text that is no whole number is refused by the field itself when it is stored; here
-    // a number no month can have is refused in words the user understands.
+    // a number no month can have, or none at all, is refused in words the user understands.
     bool yearIsNumber = false, monthIsNumber = false;
     const int year = edYear->text().trimmed().toInt(&yearIsNumber);
     const int month = edMonth->text().trimmed().toInt(&monthIsNumber);
     QString refusal;
     QLineEdit* at = nullptr;
-    if (yearIsNumber && (year < 1 || year > 9999)) {
+    if (edYear->text().trimmed().isEmpty()) {
+        refusal = QStringLiteral("Please enter a year: years run from 1 to 9999.");
+        at = edYear;
+    } else if (edMonth->text().trimmed().isEmpty()) {
+        refusal = QStringLiteral("Please enter a month: months run from 1 to 12.");
+        at = edMonth;
+    } else if (yearIsNumber && (year < 1 || year > 9999)) {
         refusal = QStringLiteral("%1 is not a year: years run from 1 to 9999.").arg(year);
         at = edYear;
     } else if (monthIsNumber && (month < 1 || month > 12)) {

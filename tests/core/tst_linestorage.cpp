@@ -512,7 +512,7 @@ private slots:
         const QString before = BookText(book);
         lines.query.Insert();
         lines.query.FieldByName(lines.amount).SetAsMoney(Money::FromScaled(HugeAmount));
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, lines.Save(screen, day, 2, true));
+        QVERIFY_THROWS_EXCEPTION(EOverflowError, lines.Save(screen, day, 2, true));
         QCOMPARE(BookText(book), before);
         QVERIFY(lines.query.IsInserting());
         QCOMPARE(StoredRows(lines), BookRows(book, k));
