@@ -1,5 +1,6 @@
 #include "MainMenu.h"
 
+#include "BookTools.h"
 #include "LinkLabel.h"
 #include "frm_Expense.h"
 #include "frm_Period.h"
@@ -151,6 +152,14 @@ void TfrmMainMenu::CreateMenu()
     AddItem(statics, QStringLiteral("mnuSales"), QStringLiteral("Income"), QKeySequence(),
             &TfrmMainMenu::mnuSalesClick);
 
+    QMenu* tools = AddMenu(QStringLiteral("mnuTools"), QStringLiteral("T&ools"), QKeySequence());
+    AddItem(tools, QStringLiteral("mnuBackUpBook"), QStringLiteral("Back Up Book…"), QKeySequence(),
+            &TfrmMainMenu::mnuBackUpBookClick);
+    AddItem(tools, QStringLiteral("mnuRestoreBook"), QStringLiteral("Restore Book…"), QKeySequence(),
+            &TfrmMainMenu::mnuRestoreBookClick);
+    AddItem(tools, QStringLiteral("mnuCheckBook"), QStringLiteral("Check Book"), QKeySequence(),
+            &TfrmMainMenu::mnuCheckBookClick);
+
     QMenu* help = AddMenu(QStringLiteral("Help1"), QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
     AddItem(help, QStringLiteral("mnuZORPHelp"), QStringLiteral("ZORP Help"), QKeySequence(),
             &TfrmMainMenu::mnuZORPHelpClick);
@@ -238,6 +247,21 @@ void TfrmMainMenu::mnuSalesClick()
     ShowModalScreen<TfrmSales>(this);
 }
 
+void TfrmMainMenu::mnuBackUpBookClick()
+{
+    BookTools::BackUpBook(this);
+}
+
+void TfrmMainMenu::mnuRestoreBookClick()
+{
+    BookTools::RestoreBook(this);
+}
+
+void TfrmMainMenu::mnuCheckBookClick()
+{
+    BookTools::CheckBook(this);
+}
+
 void TfrmMainMenu::mnuZORPHelpClick()
 {
     ShowHelpTopic(QStringLiteral("Main Menu"));
@@ -259,7 +283,9 @@ void TfrmMainMenu::lblEmailAddressClick()
 }
 
 // Closing the main window ends the program, even while other windows are still open. A
-// transactions screen in the middle of an entry asks first, and keeps its filter.
+// transactions screen in the middle of an entry asks first, and keeps its filter. Once
+// closing is sure, the closing backup is taken; its failure is told but never keeps the
+// program open.
 void TfrmMainMenu::closeEvent(QCloseEvent* event)
 {
     for (QWidget* screen : {static_cast<QWidget*>(frmExpenseTransactions), static_cast<QWidget*>(frmTransactionSales)})
@@ -268,6 +294,8 @@ void TfrmMainMenu::closeEvent(QCloseEvent* event)
             return;
         }
     QMainWindow::closeEvent(event);
-    if (event->isAccepted())
+    if (event->isAccepted()) {
+        BookTools::TakeClosingBackup();
         QCoreApplication::quit();
+    }
 }

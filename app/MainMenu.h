@@ -34,6 +34,9 @@ public slots:
     void mnuExpenseTypeClick();
     void mnuExpenseClick();
     void mnuSalesClick();
+    void mnuBackUpBookClick();
+    void mnuRestoreBookClick();
+    void mnuCheckBookClick();
     void mnuZORPHelpClick();
     void mnuExitClick();
     void lblWebAddressClick();

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -165,10 +166,110 @@ QString TStandardDialogs::SaveFileName(QWidget* parent, const QString& caption, 
     return WithDefaultSuffix(dialog.selectedFiles().value(0), setup.DefaultSuffix);
 }
 
+QString TFileType::NameFilter() const
+{
+    return QStringLiteral("%1 (*.%2)").arg(Description, Extension);
+}
+
+QString FileTypesFilter(const QList<TFileType>& types)
+{
+    QStringList parts;
+    for (const TFileType& t : types)
+        parts << t.Description << QStringLiteral("*.") + t.Extension;
+    return parts.join('|');
+}
+
+int FileTypeOfName(const QString& path, const QList<TFileType>& types)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    for (qsizetype i = 0; i < types.size(); ++i)
+        if (suffix.compare(types[i].Extension, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+TSaveChoice TDialogs::SaveFileAs(QWidget* parent, const QString& caption, const QString& proposedName,
+                                 const QList<TFileType>& types)
+{
+    const QString path = SaveFileName(parent, caption, proposedName, FileTypesFilter(types),
+                                      types.isEmpty() ? QString() : types.first().Extension);
+    if (path.isEmpty())
+        return {};
+    return {path, std::max(0, FileTypeOfName(path, types))};
+}
+
+void ConfigureSaveAsDialog(QFileDialog& dialog, const QString& caption, const QString& proposedName,
+                           const QList<TFileType>& types)
+{
+    ConfigureSaveDialog(dialog, SaveDialogSetup(caption, proposedName, FileTypesFilter(types),
+                                                types.isEmpty() ? QString() : types.first().Extension));
+    if (types.isEmpty())
+        return;
+    dialog.selectNameFilter(types.first().NameFilter());
+    // The suffix follows the filter, so that the dialog's own question about replacing a
+    // file asks about the file that will really be written.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, types](const QString& filter) {
+        for (const TFileType& t : types)
+            if (t.NameFilter() == filter)
+                dialog.setDefaultSuffix(t.Extension);
+    });
+}
+
+TSaveChoice SaveChoiceOf(const QString& selectedFile, const QString& selectedNameFilter,
+                         const QList<TFileType>& types)
+{
+    if (selectedFile.isEmpty() || types.isEmpty())
+        return {};
+    // A name that ends in an offered type's extension is saved as that type, whatever
+    // filter is showing: name and contents never disagree.
+    const int named = FileTypeOfName(selectedFile, types);
+    if (named >= 0)
+        return {selectedFile, named};
+    int type = 0;
+    for (qsizetype i = 0; i < types.size(); ++i)
+        if (types[i].NameFilter() == selectedNameFilter)
+            type = int(i);
+    // Any other name gets the type's extension, a dotted one too ("Sales Jan.2002").
+    const QString dot = selectedFile.endsWith('.') ? QString() : QStringLiteral(".");
+    return {selectedFile + dot + types[type].Extension, type};
+}
+
+TSaveChoice TStandardDialogs::SaveFileAs(QWidget* parent, const QString& caption, const QString& proposedName,
+                                         const QList<TFileType>& types)
+{
+    QFileDialog dialog(parent ? parent : ActiveWindow());
+    ConfigureSaveAsDialog(dialog, caption, proposedName, types);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QString selected = dialog.selectedFiles().value(0);
+    const TSaveChoice choice = SaveChoiceOf(selected, dialog.selectedNameFilter(), types);
+    // The dialog asked about replacing the name it was given; a name that then got its
+    // extension has not been asked about yet.
+    if (!choice.Path.isEmpty() && choice.Path != selected && QFileInfo::exists(choice.Path)
+        && MessageDlg(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                          .arg(QFileInfo(choice.Path).fileName()),
+                      mtConfirmation, mbOKCancel)
+               != mrOk)
+        return {};
+    return choice;
+}
+
 bool TStandardDialogs::ChoosePrinter(QPrinter& printer, QWidget* parent)
 {
     if (!parent)
         parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+QString TDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filter)
+{
+    QFileDialog dialog(parent ? parent : ActiveWindow(), caption);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (const QString nameFilter = QtNameFilter(filter); !nameFilter.isEmpty())
+        dialog.setNameFilters(nameFilter.split(QStringLiteral(";;")));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
 }

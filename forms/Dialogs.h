@@ -5,6 +5,7 @@
 //
 // This header stays free of widget headers on purpose: test support code that has no
 // widgets can implement the interface.
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -19,6 +20,22 @@ enum TMsgDlgButtons { mbOK, mbOKCancel };
 
 // The button that closed a message box.
 enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
+
+// One type of file a save dialog offers: "Excel 97-2003" with the extension "xls" (no dot).
+struct TFileType {
+    QString Description;
+    QString Extension;
+    // As a Qt name filter: "Excel 97-2003 (*.xls)".
+    QString NameFilter() const;
+};
+
+// The answer to a save dialog that offers several types: the path, which carries the
+// chosen type's extension when the name was given without one, and the index of the
+// chosen type; an empty path when the user cancelled.
+struct TSaveChoice {
+    QString Path;
+    int Type = -1;
+};
 
 class TDialogs {
 public:
@@ -37,6 +54,19 @@ public:
 
     // Lets the user pick and set up a printer; false when he cancelled.
     virtual bool ChoosePrinter(QPrinter& printer, QWidget* parent) = 0;
+
+    // Asks where to save a file and as which of `types` (at least one), the first chosen
+    // to begin with. A name ending in one type's extension is of that type; otherwise the
+    // chosen type counts and its extension is added to the name. Unless overridden it
+    // asks SaveFileName with every type in its filter and takes the type from the name's
+    // extension (the first type when none matches), for dialogs that cannot say which
+    // filter was chosen.
+    virtual TSaveChoice SaveFileAs(QWidget* parent, const QString& caption, const QString& proposedName,
+                                   const QList<TFileType>& types);
+
+    // Asks for an existing file to open; filter as for SaveFileName. Returns the full path,
+    // or an empty text when the user cancelled. The standard open dialog unless overridden.
+    virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter);
 };
 
 // The dialogs in use. Until some are installed, the standard ones below.
@@ -65,6 +95,8 @@ public:
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& proposedName, const QString& filter,
                          const QString& defaultExt) override;
     bool ChoosePrinter(QPrinter& printer, QWidget* parent) override;
+    TSaveChoice SaveFileAs(QWidget* parent, const QString& caption, const QString& proposedName,
+                           const QList<TFileType>& types) override;
 };
 
 // What the save-file dialog is set up with: the caption, Qt name filters, the suffix added
@@ -80,6 +112,21 @@ TSaveDialogSetup SaveDialogSetup(const QString& caption, const QString& proposed
 void ConfigureSaveDialog(QFileDialog& dialog, const TSaveDialogSetup& setup);
 // The chosen path with the suffix added when its name has none.
 QString WithDefaultSuffix(const QString& path, const QString& suffix);
+
+// Save dialogs with a choice of types. The types as a SaveFileName filter
+// ("Excel 97-2003|*.xls|PDF|*.pdf").
+QString FileTypesFilter(const QList<TFileType>& types);
+// The type whose extension a name ends in, in any case; -1 when none.
+int FileTypeOfName(const QString& path, const QList<TFileType>& types);
+// Sets a Qt file dialog up to save as one of `types`: their name filters with the first
+// selected, and the suffix added to a bare name following the filter the user picks.
+void ConfigureSaveAsDialog(QFileDialog& dialog, const QString& caption, const QString& proposedName,
+                           const QList<TFileType>& types);
+// The answer a Qt file dialog gave: the type whose extension the file's name ends in; or
+// else the type of the selected name filter (the first when it is none of them), its
+// extension added to the name.
+TSaveChoice SaveChoiceOf(const QString& selectedFile, const QString& selectedNameFilter,
+                         const QList<TFileType>& types);
 
 // The message box MessageDlg shows, built but not shown; the first button is OK (the
 // default), the second Cancel when asked for.

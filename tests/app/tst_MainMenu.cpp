@@ -102,7 +102,14 @@ private slots:
                                     << "mnuStatics" << 1 << "&Expense" << QKeySequence() << true;
         QTest::newRow("mnuSales") << "mnuSales"
                                   << "mnuStatics" << 2 << "Income" << QKeySequence() << true;
-        QTest::newRow("Help1") << "Help1" << bar << 3 << "Help" << QKeySequence("F1") << true;
+        QTest::newRow("mnuTools") << "mnuTools" << bar << 3 << "T&ools" << QKeySequence() << true;
+        QTest::newRow("mnuBackUpBook") << "mnuBackUpBook"
+                                       << "mnuTools" << 0 << "Back Up Book…" << QKeySequence() << true;
+        QTest::newRow("mnuRestoreBook") << "mnuRestoreBook"
+                                        << "mnuTools" << 1 << "Restore Book…" << QKeySequence() << true;
+        QTest::newRow("mnuCheckBook") << "mnuCheckBook"
+                                      << "mnuTools" << 2 << "Check Book" << QKeySequence() << true;
+        QTest::newRow("Help1") << "Help1" << bar << 4 << "Help" << QKeySequence("F1") << true;
         QTest::newRow("mnuZORPHelp") << "mnuZORPHelp"
                                      << "Help1" << 0 << "ZORP Help" << QKeySequence() << true;
         QTest::newRow("mnuExit") << "mnuExit"
@@ -129,10 +136,11 @@ private slots:
     void menusHoldNothingElse()
     {
         QCOMPARE(m_window->menuBar()->objectName(), QStringLiteral("mnuMainMenu"));
-        QCOMPARE(m_window->menuBar()->actions().size(), 4);
+        QCOMPARE(m_window->menuBar()->actions().size(), 5);
         QCOMPARE(m_window->findChild<QMenu*>("mnuTransaction")->actions().size(), 3);
         QCOMPARE(m_window->findChild<QMenu*>("mnuReports")->actions().size(), 3);
         QCOMPARE(m_window->findChild<QMenu*>("mnuStatics")->actions().size(), 3);
+        QCOMPARE(m_window->findChild<QMenu*>("mnuTools")->actions().size(), 3);
         QCOMPARE(m_window->findChild<QMenu*>("Help1")->actions().size(), 2);
     }
 

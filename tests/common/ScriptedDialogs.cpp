@@ -14,6 +14,10 @@ void TScriptedDialogs::AnswerPrinter(bool accepted)
 {
     m_printerAnswers << accepted;
 }
+void TScriptedDialogs::AnswerOpen(const QString& fileName)
+{
+    m_openAnswers << fileName;
+}
 
 QStringList TScriptedDialogs::MessageTexts() const
 {
@@ -25,7 +29,7 @@ QStringList TScriptedDialogs::MessageTexts() const
 
 int TScriptedDialogs::PendingAnswers() const
 {
-    return int(m_confirmations.size() + m_saveAnswers.size() + m_printerAnswers.size());
+    return int(m_confirmations.size() + m_saveAnswers.size() + m_printerAnswers.size() + m_openAnswers.size());
 }
 
 void TScriptedDialogs::Clear()
@@ -36,6 +40,8 @@ void TScriptedDialogs::Clear()
     m_confirmations.clear();
     m_saveAnswers.clear();
     m_printerAnswers.clear();
+    m_openRequests.clear();
+    m_openAnswers.clear();
 }
 
 int TScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
@@ -72,4 +78,14 @@ bool TScriptedDialogs::ChoosePrinter(QPrinter&, QWidget*)
         return false;
     }
     return m_printerAnswers.takeFirst();
+}
+
+QString TScriptedDialogs::OpenFileName(QWidget*, const QString& caption, const QString& filter)
+{
+    m_openRequests << TOpenRequest {caption, filter};
+    if (m_openAnswers.isEmpty()) {
+        QTest::qFail("no answer queued for an open dialog", __FILE__, __LINE__);
+        return {};
+    }
+    return m_openAnswers.takeFirst();
 }

@@ -19,6 +19,10 @@ public:
         TMsgDlgType Type;
         TMsgDlgButtons Buttons;
     };
+    struct TOpenRequest {
+        QString Caption;
+        QString Filter;
+    };
     struct TSaveRequest {
         QString Caption;
         QString ProposedName;
@@ -30,11 +34,13 @@ public:
     void AnswerConfirmation(int modalResult);  // the next OK/Cancel box: mrOk or mrCancel
     void AnswerSave(const QString& fileName);  // the next save dialog; empty cancels it
     void AnswerPrinter(bool accepted);         // the next printer choice
+    void AnswerOpen(const QString& fileName);  // the next open dialog; empty cancels it
 
     const QList<TMessage>& Messages() const { return m_messages; }
     QStringList MessageTexts() const;
     const QList<TSaveRequest>& SaveRequests() const { return m_saveRequests; }
     int PrinterRequests() const { return m_printerRequests; }
+    const QList<TOpenRequest>& OpenRequests() const { return m_openRequests; }
     // Answers queued but not asked for yet; a test that expects every answer used checks 0.
     int PendingAnswers() const;
     void Clear();
@@ -47,6 +53,7 @@ public:
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& proposedName, const QString& filter,
                          const QString& defaultExt) override;
     bool ChoosePrinter(QPrinter& printer, QWidget* parent) override;
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
 
 private:
     QList<TMessage> m_messages;
@@ -55,6 +62,8 @@ private:
     QList<int> m_confirmations;
     QStringList m_saveAnswers;
     QList<bool> m_printerAnswers;
+    QList<TOpenRequest> m_openRequests;
+    QStringList m_openAnswers;
 };
 
 // Installs scripted dialogs for its lifetime:
