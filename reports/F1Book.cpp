@@ -6,6 +6,7 @@
 #include "WorkbookSource.h"
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QKeyEvent>
@@ -371,12 +372,41 @@ void TF1Book::CopyToClipboard() const
 
 void TF1Book::SaveWorkbook(const QString& path, int fileType) const
 {
-    ExporterForFileType(fileType)->Export(TWorkbookSource(m_book), path);
+    if (fileType != Sheet::FilePdf) {
+        ExporterForFileType(fileType)->Export(TWorkbookSource(m_book), path);
+        return;
+    }
+    // The PDF is the printed pages, drawn by the very code that prints them.
+    if (m_book.LastRow() == 0)
+        throw ESheetError(QStringLiteral("The sheet has nothing to print"));
+    WriteFileBeside(path, [&](const QString& part) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(part);
+        printer.setDocName(QFileInfo(path).completeBaseName());
+        PrintTo(printer);
+        if (printer.printerState() == QPrinter::Error)
+            throw ESheetError(QStringLiteral("The PDF could not be written"));
+    });
+}
+
+QList<TF1Book::TSaveType> TF1Book::SaveTypes()
+{
+    QList<TSaveType> types;
+    for (int fileType : {Sheet::FileExcel97, Sheet::FileExcel, Sheet::FilePdf, Sheet::FileCsv}) {
+        if (fileType == Sheet::FilePdf) {
+            types << TSaveType {fileType, {QStringLiteral("PDF"), QStringLiteral("pdf")}};
+            continue;
+        }
+        const auto exporter = ExporterForFileType(fileType);
+        types << TSaveType {fileType, {exporter->FileFilter().section('|', 0, 0), exporter->Extension()}};
+    }
+    return types;
 }
 
 // ------------------------------------------------------------------ printing
 
-int TF1Book::PrintTo(QPrinter& printer)
+int TF1Book::PrintTo(QPrinter& printer) const
 {
     SheetPainter::ApplyPageSetup(m_book, printer);
     return SheetPainter::PrintPages(m_book, printer);

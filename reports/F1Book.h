@@ -3,8 +3,10 @@
 // model (TWorkbook) with column letters and row numbers, lets the user scroll, select and
 // copy, and prints and saves the sheet. The cell and format operations are the model's,
 // passed through under the same names.
+#include "Dialogs.h"
 #include "Workbook.h"
 #include <QAbstractScrollArea>
+#include <QList>
 
 class QPrinter;
 
@@ -65,12 +67,22 @@ public:
         m_book.SetRowHeights(row1, row2, height, defaultHeight);
     }
     void SelectRange(int row1, int col1, int row2, int col2) { m_book.SelectRange(row1, col1, row2, col2); }
-    // fileType 4: Excel 97-2003 workbook. Write errors throw ESheetError naming the file.
+    // fileType a Sheet::FileType: 4 Excel 97-2003 workbook, 5 Excel workbook (.xlsx),
+    // 6 CSV, 7 PDF of the printed pages. An existing file is replaced only by a complete
+    // one; errors throw ESheetError naming the file.
     void SaveWorkbook(const QString& path, int fileType) const;
+    // A file type SaveWorkbook writes, as a save dialog offers it.
+    struct TSaveType {
+        int FileType;
+        TFileType File;
+    };
+    // Every type SaveWorkbook writes, in the order a save dialog offers them: Excel 97-2003
+    // first, the type reports have always been saved as.
+    static QList<TSaveType> SaveTypes();
 
     // ---- Printing, copying, geometry ----
     // Sets the printer to the sheet's page set-up and prints on it; returns the page count.
-    int PrintTo(QPrinter& printer);
+    int PrintTo(QPrinter& printer) const;
     // Shows the pages in a preview window from which they can be printed.
     void PrintPreview();
     // The selection (within the used range) as tab-separated lines of the shown texts.

@@ -4,8 +4,6 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "Formats.h"
-#include "WorkbookSource.h"
-#include "XlsWriter.h"
 #include "tbl_period.h"
 
 #include <QGridLayout>
@@ -37,7 +35,7 @@ TfrmBaseF1Report::TfrmBaseF1Report(QWidget* parent) : QDialog(parent)
     };
     button(pnlSpool, btnSpool, "pnlSpool", "btnSpool", "Spool", "Build the report", QStyle::SP_MediaPlay);
     button(pnlPrint, btnPrint, "pnlPrint", "btnPrint", "Print", "Print the report", QStyle::SP_FileDialogContentsView);
-    button(pnlSave, btnSave, "pnlSave", "btnSave", "Save", "Save the report as an Excel workbook",
+    button(pnlSave, btnSave, "pnlSave", "btnSave", "Save", "Save the report as a workbook, a PDF or a CSV file",
            QStyle::SP_DialogSaveButton);
     button(pnlClose, btnClose, "pnlClose", "btnClose", "&Close", "Close Form", QStyle::SP_DialogCloseButton);
     bar->addWidget(pnlSpool);
@@ -146,11 +144,14 @@ void TfrmBaseF1Report::btnSaveClick()
 {
     QString name;
     GetDefaultFileName(name);
-    const TXlsExporter exporter;
-    const QString file = Dialogs().SaveFileName(this, "Save Report", name, exporter.FileFilter(), exporter.Extension());
-    if (file.isEmpty())
+    const QList<TF1Book::TSaveType> saveTypes = TF1Book::SaveTypes();
+    QList<TFileType> offered;
+    for (const TF1Book::TSaveType& t : saveTypes)
+        offered << t.File;
+    const TSaveChoice choice = Dialogs().SaveFileAs(this, "Save Report", name, offered);
+    if (choice.Path.isEmpty())
         return;  // cancelled: nothing is written
-    exporter.Export(TWorkbookSource(F1BookReport->Book()), file);
+    F1BookReport->SaveWorkbook(choice.Path, saveTypes.value(choice.Type, saveTypes.first()).FileType);
 }
 
 void TfrmBaseF1Report::BoldRange(int row1, int col1, int row2, int col2)

@@ -1,7 +1,8 @@
 #pragma once
 // The report screen: a "Parameters" page where the user sets the date range and options,
 // and an "Output" page with the spreadsheet grid the report is laid out in. Spool builds,
-// Print prints and Save saves the grid as an Excel workbook. The cell-format and
+// Print prints and Save saves the grid as an Excel workbook (97-2003 or .xlsx), as the
+// printed pages in a PDF, or as CSV. The cell-format and
 // period-grouping helpers are shared by every report.
 #include "Controls.h"
 #include "F1Book.h"

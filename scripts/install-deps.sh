@@ -2,7 +2,7 @@
 # Installs the Debian packages Brindlemark needs to build, run and test, when any is missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libsqlcipher-dev sqlcipher
-          python3 python3-xlrd poppler-utils fonts-dejavu-core)
+          libxlsxwriter-dev python3 python3-xlrd python3-openpyxl poppler-utils fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

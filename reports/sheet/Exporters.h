@@ -4,5 +4,6 @@
 #include "WorkbookExporter.h"
 #include <memory>
 
-// The exporter for a file type (Sheet::FileType); any other code throws ESheetError.
+// The exporter for a file type (Sheet::FileType); any other code, PDF among them (the grid
+// view prints it), throws ESheetError.
 std::unique_ptr<TWorkbookExporter> ExporterForFileType(int fileType);

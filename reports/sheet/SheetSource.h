@@ -1,7 +1,7 @@
 #pragma once
-// What a file exporter may read of a sheet. Exporters (.xls now; .xlsx, PDF and CSV to
-// come) see the sheet only through this, never the workbook model itself, so that a new
-// format needs no change to the model. TWorkbookSource gives a workbook this face.
+// What a file exporter may read of a sheet. Exporters (.xls, .xlsx, CSV) see the sheet
+// only through this, never the workbook model itself, so that a new format needs no
+// change to the model. TWorkbookSource gives a workbook this face.
 //
 // Units are those of the Excel file format, as in the model: column widths in 1/256 of a
 // character width, row heights in twentieths of a point.

@@ -34,8 +34,9 @@ constexpr int LeaveUnchanged = -1;
 
 // ClearCells kinds.
 enum ClearKind { ClearAll = 1, ClearFormats = 2, ClearContents = 3 };
-// SaveWorkbook file types; ExporterForFileType gives the exporter of each.
-enum FileType { FileExcel97 = 4 };
+// SaveWorkbook file types. ExporterForFileType gives the exporter of each but PDF: the
+// printed pages are drawn by the grid view, which owns the printer.
+enum FileType { FileExcel97 = 4, FileExcel = 5, FileCsv = 6, FilePdf = 7 };
 
 // Width of one character unit of the column widths, in points: the digit width of the
 // default font (Arial 10, 7 pixels at 96 dpi), until a view measures the real font.

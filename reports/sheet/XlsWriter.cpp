@@ -704,7 +704,7 @@ QByteArray BuildWorkbookFile(const TSheetSource& sheet)
 
 QString TXlsExporter::FileFilter() const
 {
-    return QStringLiteral("Excel|*.xls");
+    return QStringLiteral("Excel 97-2003|*.xls");
 }
 
 QString TXlsExporter::Extension() const

@@ -5,7 +5,7 @@
 
 class TXlsExporter final : public TWorkbookExporter {
 public:
-    QString FileFilter() const override;  // "Excel|*.xls"
+    QString FileFilter() const override;  // "Excel 97-2003|*.xls"
     QString Extension() const override;   // "xls"
     void Export(const TSheetSource& sheet, const QString& path) const override;
 };

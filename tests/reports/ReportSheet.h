@@ -1,16 +1,20 @@
 #pragma once
 // Shared by the report tests: a small book of lines and day records, the sheet a report
-// built written out cell by cell, and the same read back from the saved workbook by the
-// independent reader (xlrd, through tests/sheet/read_xls.py).
+// built written out cell by cell, and the same read back from each type of saved file by
+// an independent reader (xlrd, openpyxl, pdftotext, Python's csv; see tests/sheet/).
 #include "DayNumber.h"
 #include "F1Book.h"
 #include "Formats.h"
 #include "LedgerBook.h"
 #include "ScreenDriver.h"
 #include "ScriptedDialogs.h"
+#include "SheetPainter.h"
 #include "frm_BaseF1Report.h"
+#include "../sheet/PythonReaders.h"
 #include "../sheet/XlrdReader.h"
 
+#include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
@@ -19,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -190,18 +195,198 @@ inline void Spool(TfrmBaseF1Report& report, TScriptedDialogs& dialogs, const QDa
     QCOMPARE(dialogs.MessageTexts().mid(before), QStringList());
 }
 
-// Saves the grid through the Save button and checks what the reader finds in the file:
-// the same cells, values and formula results as the grid shows.
-inline void SaveAndCompare(TfrmBaseF1Report& report, TScriptedDialogs& dialogs, const QString& expectedName)
+// Scripted dialogs that also answer a save dialog offering several types the way the user
+// does: a name typed and a type picked from the list, turned into the answer by the same
+// function the program's own file dialog uses. A save with no such answer queued goes to
+// the plain scripted answers, through the dialog interface's own fallback.
+class TSaveAsDialogs : public TScriptedDialogs {
+public:
+    // typeDescription: the type picked ("PDF"); an empty name cancels.
+    void AnswerSaveAs(const QString& fileName, const QString& typeDescription)
+    {
+        m_answers << qMakePair(fileName, typeDescription);
+    }
+    const QList<QList<TFileType>>& OfferedTypes() const { return m_offered; }
+    const QStringList& ProposedNames() const { return m_proposed; }
+
+    TSaveChoice SaveFileAs(QWidget* parent, const QString& caption, const QString& proposedName,
+                           const QList<TFileType>& types) override
+    {
+        if (m_answers.isEmpty())
+            return TScriptedDialogs::SaveFileAs(parent, caption, proposedName, types);
+        m_offered << types;
+        m_proposed << proposedName;
+        const auto [name, description] = m_answers.takeFirst();
+        if (name.isEmpty())
+            return {};
+        for (const TFileType& t : types)
+            if (t.Description == description)
+                return SaveChoiceOf(name, t.NameFilter(), types);
+        QTest::qFail(qPrintable("the save dialog offers no type " + description), __FILE__, __LINE__);
+        return {};
+    }
+
+private:
+    QList<QPair<QString, QString>> m_answers;
+    QList<QList<TFileType>> m_offered;
+    QStringList m_proposed;
+};
+
+class TSaveAsDialogsScope {
+public:
+    TSaveAsDialogsScope() : m_dialogs(new TSaveAsDialogs), m_guard(std::unique_ptr<TDialogs>(m_dialogs)) { }
+    TSaveAsDialogs* operator->() const { return m_dialogs; }
+    TSaveAsDialogs& operator*() const { return *m_dialogs; }
+
+private:
+    TSaveAsDialogs* m_dialogs;  // owned by the guard
+    TDialogsGuard m_guard;
+};
+
+// The .xlsx file in the form of SheetContents, as openpyxl finds it: texts, numbers, and
+// formulas with the results stored beside them.
+inline QStringList XlsxContents(const QJsonObject& saved)
 {
+    QMap<QPair<int, int>, QString> byPlace;
+    const QJsonObject cells = saved["cells"].toObject();
+    for (auto it = cells.begin(); it != cells.end(); ++it) {
+        const int row = it.key().section(',', 0, 0).toInt(), col = it.key().section(',', 1).toInt();
+        const QJsonObject o = it.value().toObject();
+        const QString name = CellName(row, col);
+        if (o["type"].toString() == "f")
+            byPlace.insert({row, col}, name + " " + o["formula"].toString() + ' ' + NumberText(o["value"].toDouble()));
+        else if (o["value"].isString())
+            byPlace.insert({row, col}, name + " '" + o["value"].toString() + "'");
+        else if (o["value"].isDouble())
+            byPlace.insert({row, col}, name + ' ' + NumberText(o["value"].toDouble()));
+    }
+    return byPlace.values();
+}
+
+// The look of every stored cell that a reader of the file sees first: its number format
+// and whether it is bold, for the grid ("C5 #,##0.00 bold") and for the .xlsx file.
+inline QStringList SheetLooks(const TWorkbook& book)
+{
+    QStringList looks;
+    if (book.LastRow() == 0)
+        return looks;
+    book.ForEachCell({1, 1, book.LastRow(), book.LastCol()}, [&](int row, int col, const TCell& cell) {
+        const TCellFormat& f = book.Format(cell.Format);
+        looks << CellName(row, col) + ' ' + f.NumberFormat + (f.Bold ? " bold" : "");
+    });
+    return looks;
+}
+
+inline QStringList XlsxLooks(const QJsonObject& saved)
+{
+    QMap<QPair<int, int>, QString> byPlace;
+    const QJsonObject cells = saved["cells"].toObject();
+    for (auto it = cells.begin(); it != cells.end(); ++it) {
+        const int row = it.key().section(',', 0, 0).toInt(), col = it.key().section(',', 1).toInt();
+        const QJsonObject o = it.value().toObject();
+        byPlace.insert({row, col},
+                       CellName(row, col) + ' ' + o["format"].toString() + (o["bold"].toBool() ? " bold" : ""));
+    }
+    return byPlace.values();
+}
+
+// The text of a PDF, page by page, as pdftotext lays it out.
+inline QStringList PdfPages(const QString& file)
+{
+    QProcess p;
+    p.start("pdftotext", {"-layout", file, "-"});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qFatal("pdftotext failed on %s (Debian package poppler-utils)", qPrintable(file));
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+    pages.removeLast();  // after the last page's form feed
+    return pages;
+}
+
+inline bool PdfIsLandscape(const QString& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QRegularExpression box(R"(/MediaBox \[\s*0 0 ([\d.]+) ([\d.]+)\s*\])");
+    const auto m = box.match(QString::fromLatin1(f.readAll()));
+    return m.hasMatch() && m.captured(1).toDouble() > m.captured(2).toDouble();
+}
+
+// The saved PDF holds the printed pages: as many, turned the same way, and on each page the
+// rows of its band with the texts the grid shows, left to right.
+inline void ComparePdf(const TWorkbook& book, const QString& file)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    SheetPainter::ApplyPageSetup(book, printer);
+    const SheetPainter::TPagePlan plan = SheetPainter::PlanPages(
+        book, printer.width() * 72.0 / printer.logicalDpiX(), printer.height() * 72.0 / printer.logicalDpiY());
+    const QStringList pages = PdfPages(file);
+    QCOMPARE(pages.size(), plan.PageCount());
+    QCOMPARE(PdfIsLandscape(file), book.PrintLandscape());
+    int page = 0;
+    for (const auto& [c1, c2] : plan.ColumnBands) {
+        for (const auto& [r1, r2] : plan.RowBands) {
+            const QString text = pages[page++].simplified();
+            for (int r = r1; r <= r2; ++r) {
+                QStringList shown;
+                for (int c = c1; c <= c2; ++c)
+                    if (!book.CellDisplayText(r, c).isEmpty())
+                        shown << book.CellDisplayText(r, c);
+                // Spaces as pdftotext lays them out: runs of them count as one.
+                const QString line = shown.join(' ').simplified();
+                QVERIFY2(text.contains(line),
+                         qPrintable(QStringLiteral("page %1 lacks row %2: %3").arg(page).arg(r).arg(line)));
+            }
+        }
+    }
+}
+
+// The CSV file holds every cell's shown text in its place, from A1 to the used range's end.
+inline void CompareCsv(const TWorkbook& book, const QString& file)
+{
+    const QJsonObject read = PythonReaders::ReadCsv(file);
+    QVERIFY(read["bom"].toBool());
+    const QJsonArray rows = read["rows"].toArray();
+    QCOMPARE(rows.size(), book.LastRow());
+    for (int r = 1; r <= book.LastRow(); ++r) {
+        const QJsonArray fields = rows[r - 1].toArray();
+        QCOMPARE(fields.size(), book.LastCol());
+        for (int c = 1; c <= book.LastCol(); ++c)
+            QVERIFY2(fields[c - 1].toString() == book.CellDisplayText(r, c),
+                     qPrintable(QStringLiteral("%1: \"%2\" saved as \"%3\"")
+                                    .arg(CellName(r, c), book.CellDisplayText(r, c), fields[c - 1].toString())));
+    }
+}
+
+// Saves the grid through the Save button in every type offered and checks what each file's
+// reader finds: the cells, values and formula results the grid holds (.xls, .xlsx), its
+// formats (.xlsx), its printed pages (PDF) and its shown texts (CSV). The .xls name is
+// typed whole; the others are typed bare with their type picked from the list.
+inline void SaveAndCompare(TfrmBaseF1Report& report, TSaveAsDialogs& dialogs, const QString& expectedName)
+{
+    const TWorkbook& book = report.F1BookReport->Book();
+    const int messages = int(dialogs.Messages().size());
     QTemporaryDir dir;
-    const QString file = dir.filePath("report.xls");
-    dialogs.AnswerSave(file);
+    const QString xls = dir.filePath("report.xls");
+    dialogs.AnswerSave(xls);
     Click(report.btnSave);
     QCOMPARE(dialogs.SaveRequests().last().ProposedName, expectedName);
-    QVERIFY(QFile::exists(file));
-    const QJsonObject saved = ReadBack(file);
-    QCOMPARE(SavedContents(saved), SheetContents(report.F1BookReport->Book()));
+    QVERIFY(QFile::exists(xls));
+    QCOMPARE(SavedContents(ReadBack(xls)), SheetContents(book));
+
+    for (const char* type : {"Excel", "PDF", "CSV"}) {
+        dialogs.AnswerSaveAs(dir.filePath("report"), type);
+        Click(report.btnSave);
+        QCOMPARE(dialogs.ProposedNames().last(), expectedName);
+    }
+    QCOMPARE(dialogs.MessageTexts().mid(messages), QStringList());
+    const QJsonObject xlsx = PythonReaders::ReadXlsx(dir.filePath("report.xlsx"));
+    QCOMPARE(XlsxContents(xlsx), SheetContents(book));
+    QCOMPARE(XlsxLooks(xlsx), SheetLooks(book));
+    ComparePdf(book, dir.filePath("report.pdf"));
+    CompareCsv(book, dir.filePath("report.csv"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 4);
 }
 
 // The pages a report prints on, printed to a PDF file that is thrown away.
@@ -220,7 +405,7 @@ using TFill = std::function<void(TReportBook&)>;
 // on the book the test has made.
 template <class Report> struct TReportScreen {
     std::unique_ptr<TReportBook> ownBook;  // made first: the screen works on it
-    TScriptedDialogsScope dialogs;
+    TSaveAsDialogsScope dialogs;
     Report report;
     TReportScreen() { report.show(); }
     explicit TReportScreen(const TFill& fill) : ownBook(Filled(fill)) { report.show(); }

@@ -122,11 +122,15 @@ private slots:
         QVERIFY(!QFile::exists(file));
         dialogs->AnswerSave(file);
         QTest::mouseClick(report.btnSave, Qt::LeftButton);
-        QVERIFY(QFile::exists(file));
-        QVERIFY(QFile(file).size() > 512);
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.read(8), QByteArray::fromHex("D0CF11E0A1B11AE1"));  // an Excel 97-2003 file
+        QVERIFY(saved.size() > 512);
         QCOMPARE(dialogs->SaveRequests().size(), 2);
         QCOMPARE(dialogs->SaveRequests().last().ProposedName, QString("Probe January"));
-        QCOMPARE(dialogs->SaveRequests().last().Filter, QString("Excel|*.xls"));
+        // A save dialog that cannot say which type was picked is offered every type, and the
+        // name's extension decides.
+        QCOMPARE(dialogs->SaveRequests().last().Filter, QString("Excel 97-2003|*.xls|Excel|*.xlsx|PDF|*.pdf|CSV|*.csv"));
         QCOMPARE(dialogs->SaveRequests().last().DefaultExt, QString("xls"));
     }
 

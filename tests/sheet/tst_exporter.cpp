@@ -187,6 +187,8 @@ private slots:
     void excelFileType();
     void writeErrorsNameTheFile_data();
     void writeErrorsNameTheFile();
+    void fileWrittenBesideIsAllOrNothing_data();
+    void fileWrittenBesideIsAllOrNothing();
 
 private:
     QTemporaryDir m_dir;
@@ -295,7 +297,7 @@ void TstExporter::rangeVisitsItsCellsOnly()
 void TstExporter::excelFileType()
 {
     const auto exporter = ExporterForFileType(Sheet::FileExcel97);
-    QCOMPARE(exporter->FileFilter(), QString("Excel|*.xls"));
+    QCOMPARE(exporter->FileFilter(), QString("Excel 97-2003|*.xls"));
     QCOMPARE(exporter->Extension(), QString("xls"));
     TWorkbook book;
     BuildSheet(book);
@@ -311,7 +313,7 @@ void TstExporter::writeErrorsNameTheFile_data()
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("name");     // under the test folder; empty gives no name at all
     QTest::addColumn<QString>("message");  // %1 is the full path
-    for (const char* format : {"xls", "dump"}) {
+    for (const char* format : {"xls", "xlsx", "csv", "dump"}) {
         QTest::addRow("%s, missing folder", format) << format << "no/such/folder/x"
                                                     << "Cannot write \"%1\": ";
         QTest::addRow("%s, a folder in the way", format) << format << "folder"
@@ -326,8 +328,9 @@ void TstExporter::writeErrorsNameTheFile()
     QFETCH(QString, format);
     QFETCH(QString, name);
     QFETCH(QString, message);
+    const QHash<QString, int> types {{"xls", Sheet::FileExcel97}, {"xlsx", Sheet::FileExcel}, {"csv", Sheet::FileCsv}};
     const std::unique_ptr<TWorkbookExporter> exporter =
-        format == "xls" ? ExporterForFileType(Sheet::FileExcel97) : std::make_unique<TDumpExporter>();
+        types.contains(format) ? ExporterForFileType(types[format]) : std::make_unique<TDumpExporter>();
     QVERIFY(QDir(m_dir.path()).mkpath("folder"));
     const QString path = name.isEmpty() ? QString() : m_dir.filePath(name);
     TWorkbook book;
@@ -340,6 +343,69 @@ void TstExporter::writeErrorsNameTheFile()
         QVERIFY2(e.Message().startsWith(expected), qPrintable(e.Message()));
     }
     QVERIFY(path.isEmpty() || !QFileInfo(path).isFile());
+}
+
+void TstExporter::fileWrittenBesideIsAllOrNothing_data()
+{
+    QTest::addColumn<bool>("older");     // a file of that name is there before
+    QTest::addColumn<QString>("writer");  // what the library writing the file does
+    QTest::addColumn<QString>("error");   // the error the save ends in; empty: none
+    for (bool older : {false, true}) {
+        const char* before = older ? "older file there" : "new name";
+        QTest::addRow("%s, written", before) << older << "writes" << "";
+        QTest::addRow("%s, fails half-way", before) << older << "fails" << "Cannot write \"%1\": disk on fire";
+        QTest::addRow("%s, writes nothing", before) << older << "nothing" << "";
+    }
+}
+
+// The end that libraries writing by name share: the new file appears under the name only
+// whole, an older one stays until then, and nothing is left beside it.
+void TstExporter::fileWrittenBesideIsAllOrNothing()
+{
+    QFETCH(bool, older);
+    QFETCH(QString, writer);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("report.out");
+    if (older) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("older");
+    }
+    QString part;
+    try {
+        WriteFileBeside(path, [&](const QString& p) {
+            part = p;
+            QCOMPARE(QFileInfo(p).absolutePath(), QFileInfo(path).absolutePath());
+            QVERIFY(p != path);
+            if (writer == "nothing")
+                return;
+            QFile f(p);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("half");
+            f.close();
+            // The name still shows what it showed before while the new file is made.
+            QCOMPARE(QFileInfo::exists(path), older);
+            if (writer == "fails")
+                throw ESheetError("disk on fire");
+            QVERIFY(f.open(QIODevice::Append));
+            f.write(" and whole");
+        });
+        QVERIFY2(error.isEmpty(), "the failure was not passed on");
+    } catch (const ESheetError& e) {
+        QCOMPARE(e.Message(), error.arg(path));
+    }
+    QVERIFY(!part.isEmpty());
+    QVERIFY(!QFileInfo::exists(part));
+    QFile f(path);
+    const QByteArray expected = writer == "writes" ? "half and whole" : writer == "nothing" ? "" : "older";
+    if (writer == "fails" && !older)
+        QVERIFY(!f.exists());
+    else {
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), expected);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), (writer == "fails" && !older) ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TstExporter)
