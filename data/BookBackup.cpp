@@ -1,6 +1,7 @@
 #include "BookBackup.h"
 
 #include "BookCheck.h"
+#include "BookFiles.h"
 #include "BookSchema.h"
 #include "DbConnection.h"
 #include "Errors.h"
@@ -21,6 +22,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace BookFiles;
+
 namespace {
 
 QString Native(const QString& path)
@@ -31,35 +34,6 @@ QString Native(const QString& path)
 QString SystemText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Why the program may not write `path`, in the system's words; empty when it may.
-QString WriteRefusal(const QString& path)
-{
-    if (::access(QFile::encodeName(path).constData(), W_OK) == 0)
-        return {};
-    return SystemText(errno);
-}
-
-// Flushes a file, or a folder's list of names, to the disk; false with errno when it fails.
-bool Sync(const QString& path, bool folder)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
-    if (fd < 0)
-        return false;
-    const bool done = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return done;
-}
-
-// Whether the file starts as an unencrypted database does: another program's file.
-bool StartsAsPlainDatabase(const QString& path)
-{
-    QFile file(path);
-    static const QByteArray header("SQLite format 3", 16);
-    return file.open(QIODevice::ReadOnly) && file.read(header.size()) == header;
 }
 
 // Whether two names stand for one file: the same file where both exist, else the same path.

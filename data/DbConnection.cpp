@@ -1,5 +1,6 @@
 #include "DbConnection.h"
 
+#include "BookFiles.h"
 #include "Errors.h"
 #include "Statement.h"
 
@@ -14,60 +15,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-namespace {
-
-// Why the program may not write `path`, in the system's words; empty when it may. The
-// system's own answer, so it also holds for a privileged user: an immutable file, a
-// read-only mount.
-QString WriteRefusal(const QString& path)
-{
-    if (::access(QFile::encodeName(path).constData(), W_OK) == 0)
-        return {};
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Whether the file starts as an unencrypted database does. An encrypted book starts with
-// random bytes, so such a file was written by another program.
-bool StartsAsPlainDatabase(const QString& path)
-{
-    QFile file(path);
-    static const QByteArray header("SQLite format 3", 16);  // with its closing zero byte
-    return file.open(QIODevice::ReadOnly) && file.read(header.size()) == header;
-}
-
-// Flushes a file, or a folder's list of names, to the disk; false with errno when it fails.
-bool Sync(const QString& path, bool folder)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
-    if (fd < 0)
-        return false;
-    const bool done = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return done;
-}
-
-// Gives `from` the name `to` only while no file has that name: another program may have
-// put one there meanwhile, and it must not be replaced. False with errno when not done
-// (EEXIST when the name is taken).
-bool RenameNoReplace(const QString& from, const QString& to)
-{
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        return false;
-    // A file system without that rename: a second name, which is made only where there is
-    // none, and then the first one dropped.
-    if (::link(source.constData(), target.constData()) != 0)
-        return false;
-    ::unlink(source.constData());
-    return true;
-}
-
-}  // namespace
+using namespace BookFiles;
 
 TDbConnection::~TDbConnection()
 {
