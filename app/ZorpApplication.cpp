@@ -5,9 +5,14 @@
 #include "Errors.h"
 
 #include <QtGlobal>
+#include <clocale>
 
 TZorpApplication::TZorpApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // Qt has set the C library's locale from the user's; the screens follow the user's
+    // locale through QLocale alone, and every file a library writes with printf (the .xlsx
+    // writer, the engine) keeps the decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     setApplicationName(QStringLiteral("Brindlemark"));
     setApplicationVersion(QStringLiteral(ZORP_VERSION));
     SetDialogs(std::make_unique<TStandardDialogs>());

@@ -90,6 +90,12 @@ TdmDailyExpenses::TdmDailyExpenses(TDbConnection& connection, QObject* parent)
                  QStringLiteral(
                      "SELECT SUM(EXPENSE_AMOUNT) AS SUM_EXPENSE FROM DAILY_EXPENSE WHERE YYYY = :iYYYY AND MM = :iMM"));
     qryGetTotalExpensesForPeriod->AddField("SUM_EXPENSE", TFieldType::Money);
+    qryGetLinesHeld = NewQuery(QStringLiteral("qryGetLinesHeld"),
+                               QStringLiteral("SELECT COUNT(*) AS LINE_COUNT, SUM(EXPENSE_AMOUNT) AS SUM_EXPENSE FROM DAILY_EXPENSE "
+                                              "WHERE YYYY = :iYYYY AND MM = :iMM "
+                                              "AND (:iTRANSACTION_DATE < 0 OR TRANSACTION_DATE = :iTRANSACTION_DATE)"));
+    qryGetLinesHeld->AddField("LINE_COUNT", TFieldType::Integer);
+    qryGetLinesHeld->AddField("SUM_EXPENSE", TFieldType::Money);
     qryGetMaxDailyExpenseID =
         NewQuery(QStringLiteral("qryGetMaxDailyExpenseID"),
                  QStringLiteral("SELECT MAX(DAILY_EXPENSE_ID) AS MAX_DAILY_EXPENSE_ID FROM DAILY_EXPENSE "

@@ -18,6 +18,7 @@ public:
     TQuery* qryGetTotalExpenses;
     TQuery* qryGetTotalExpensesForPeriod;
     TQuery* qryGetMaxDailyExpenseID;
+    TQuery* qryGetLinesHeld;  // of a day, or of the whole month for day -1
     // Reports.
     TQuery* qryGetExpensesForPeriod;
     TQuery* qryGetDistinctExpensesForPeriod;

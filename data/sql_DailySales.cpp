@@ -80,6 +80,12 @@ TdmDailySales::TdmDailySales(TDbConnection& connection, QObject* parent)
         QStringLiteral("qryGetTotalSalesForPeriod"),
         QStringLiteral("SELECT SUM(SALES_AMOUNT) AS SUM_SALES FROM DAILY_SALES WHERE YYYY = :iYYYY AND MM = :iMM"));
     qryGetTotalSalesForPeriod->AddField("SUM_SALES", TFieldType::Money);
+    qryGetLinesHeld = NewQuery(QStringLiteral("qryGetLinesHeld"),
+                               QStringLiteral("SELECT COUNT(*) AS LINE_COUNT, SUM(SALES_AMOUNT) AS SUM_SALES FROM DAILY_SALES "
+                                              "WHERE YYYY = :iYYYY AND MM = :iMM "
+                                              "AND (:iTRANSACTION_DATE < 0 OR TRANSACTION_DATE = :iTRANSACTION_DATE)"));
+    qryGetLinesHeld->AddField("LINE_COUNT", TFieldType::Integer);
+    qryGetLinesHeld->AddField("SUM_SALES", TFieldType::Money);
     qryGetMaxDailySalesID =
         NewQuery(QStringLiteral("qryGetMaxDailySalesID"),
                  QStringLiteral("SELECT MAX(DAILY_SALES_ID) AS MAX_DAILY_SALES_ID FROM DAILY_SALES "

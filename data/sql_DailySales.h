@@ -18,6 +18,7 @@ public:
     TQuery* qryGetTotalSales;
     TQuery* qryGetTotalSalesForPeriod;
     TQuery* qryGetMaxDailySalesID;
+    TQuery* qryGetLinesHeld;  // of a day, or of the whole month for day -1
     // Reports.
     TQuery* qryGetDistinctSalesForPeriod;
     TQuery* qryGetSalesForPeriod;

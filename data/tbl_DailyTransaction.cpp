@@ -4,7 +4,10 @@
 #include "DbConnection.h"
 #include "Errors.h"
 #include "Formats.h"
+#include "sql_DailyExpenses.h"
+#include "sql_DailySales.h"
 #include "sql_DailyTransaction.h"
+#include "tbl_LineSums.h"
 #include "tbl_DailyExpenses.h"
 #include "tbl_DailySales.h"
 #include "tbl_period.h"
@@ -139,4 +142,28 @@ void EnsureDailyTransaction(int year, int month, int day)
     InsertDailyTransactionRecord(1, year, month, DayNumber::ToDate(day), GetTotalSales(year, month, day),
                                  GetTotalExpenses(year, month, day), 0, 0);
     transaction.Commit();
+}
+
+void RefuseDeleteWithLines(int year, int month, int day)
+{
+    const LineSums::THeld income =
+        LineSums::Held(*dmDailySales->qryGetLinesHeld, QStringLiteral("SUM_SALES"), year, month, day);
+    const LineSums::THeld expenses =
+        LineSums::Held(*dmDailyExpenses->qryGetLinesHeld, QStringLiteral("SUM_EXPENSE"), year, month, day);
+    if (income.Lines == 0 && expenses.Lines == 0)
+        return;
+    auto lines = [](const LineSums::THeld& held, const QString& kind) {
+        return QStringLiteral("%1 %2 %3 (%4)")
+            .arg(held.Lines)
+            .arg(kind, held.Lines == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                 FormatMoney(Masks::Money, held.Total));
+    };
+    const QString what = day >= 0 ? FormatSettings().DateToStr(DayNumber::ToDate(day))
+                                  : FormatSettings().Locale.monthName(month, QLocale::LongFormat) + ' '
+                                        + QString::number(year);
+    throw EAbortMessage(QStringLiteral("%1 cannot be deleted: it still holds %2 and %3. Delete those lines or move "
+                                       "them to another %4 first.")
+                            .arg(what, lines(income, QStringLiteral("income")),
+                                 lines(expenses, QStringLiteral("expense")),
+                                 day >= 0 ? QStringLiteral("day") : QStringLiteral("month")));
 }

@@ -27,3 +27,7 @@ void InsertDailyTransactionRecord(int profileId, int year, int month, const QDat
 // created with profile 1, zero counters and both totals the sums of the lines the day
 // already holds (a day record deleted under its lines and made again starts from them).
 void EnsureDailyTransaction(int year, int month, int day);
+// A day record, or a month's period (day -1), that still has lines under it cannot go:
+// the reports that read the records would lose those lines' money. An EAbortMessage that
+// names how many lines of each kind it holds and their totals; nothing when it has none.
+void RefuseDeleteWithLines(int year, int month, int day = -1);

@@ -57,4 +57,13 @@ int HighestLine(TQuery& query, int year, int month, int day)
     return query.Eof() ? 0 : int(query.Fields(0).AsInteger());
 }
 
+THeld Held(TQuery& query, const QString& sumField, int year, int month, int day)
+{
+    SetDay(query, year, month, day);
+    TOpenedQuery open(query);
+    if (query.Eof())
+        return {};
+    return {int(query.FieldByName(QStringLiteral("LINE_COUNT")).AsInteger()), query.FieldByName(sumField).AsMoney()};
+}
+
 }  // namespace LineSums

@@ -14,4 +14,10 @@ namespace LineSums {
 Money DaySum(TQuery& query, const QString& sumField, const QString& what, int year, int month, int day);
 Money MonthSum(TQuery& query, const QString& sumField, const QString& what, int year, int month);
 int HighestLine(TQuery& query, int year, int month, int day);
+// How many lines a day holds (day -1: the whole month) and what they add up to.
+struct THeld {
+    int Lines = 0;
+    Money Total;
+};
+THeld Held(TQuery& query, const QString& sumField, int year, int month, int day);
 }  // namespace LineSums

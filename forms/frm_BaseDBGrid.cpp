@@ -385,10 +385,12 @@ void TfrmBaseDBGrid::btnDeleteClick()
         UpdateEditDeleteButtons();
         throw EAbortMessage(QStringLiteral("There is no record to delete."));
     }
+    RefuseDelete();
     const bool confirmed = dbGridNavigator->ConfirmDelete();
     RunAsOneTransaction(
         [&] {
             if (confirmed) {
+                RefuseDelete();
                 BeforeDelete();
                 DataSet()->Delete();
             }

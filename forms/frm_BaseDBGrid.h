@@ -96,6 +96,10 @@ protected:
     virtual void RefreshData();
     virtual void BeforeRefresh() { }
     virtual void AfterRefresh() { }
+    // Delete, before the user is asked: a row that must not go throws here, so the user
+    // is told why rather than asked for nothing. It runs again, in the delete's own
+    // transaction, before the row goes.
+    virtual void RefuseDelete() { }
     // Delete, once the user confirmed and before the row goes: it is still current, so a
     // screen takes here what its AfterDelete needs (a line's day, say).
     virtual void BeforeDelete() { }

@@ -9,6 +9,7 @@
 #include "frm_DailyExpenses.h"
 #include "frm_DailySales.h"
 #include "sql_DailyTransaction.h"
+#include "tbl_DailyTransaction.h"
 
 #include <QGridLayout>
 #include <memory>
@@ -205,4 +206,11 @@ void TfrmDailyTransaction::ShowDailyScreens(bool expenses)
             return;
         expenses = !expenses;
     }
+}
+
+void TfrmDailyTransaction::RefuseDelete()
+{
+    TDataSet& ds = *DataSet();
+    RefuseDeleteWithLines(int(ds.FieldByName(QStringLiteral("YYYY")).AsInteger()),
+                          int(ds.FieldByName(QStringLiteral("MM")).AsInteger()), int(ds.FieldByName(QStringLiteral("TRANSACTION_DATE")).AsInteger()));
 }

@@ -39,6 +39,7 @@ protected:
     void RecordChanged() override;
     void BeforeAdd() override;
     bool ValidateRecord() override;
+    void RefuseDelete() override;
     void BeforeSave() override;
     void BeforeRefresh() override;
     void AfterRefresh() override;

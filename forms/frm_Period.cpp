@@ -4,7 +4,9 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "frm_DailyTransaction.h"
+#include "Query.h"
 #include "sql_Period.h"
+#include "tbl_DailyTransaction.h"
 
 #include <QGridLayout>
 #include <memory>
@@ -175,4 +177,11 @@ void TfrmPeriod::mnuDailyTransactionsClick()
         days->exec();
     }
     RefreshData();
+}
+
+void TfrmPeriod::RefuseDelete()
+{
+    TDataSet& ds = *DataSet();
+    RefuseDeleteWithLines(int(ds.FieldByName(QStringLiteral("YYYY")).AsInteger()),
+                          int(ds.FieldByName(QStringLiteral("MM")).AsInteger()), -1);
 }

@@ -42,7 +42,7 @@ public:
     }
     // true: the user picks the printer first (and may cancel); false: the default printer.
     void PrintSheet(bool choosePrinter);
-    void ApplyDateFormat() { m_book.ApplyDateFormat(); }
+    void ApplyDateFormat(const QString& pattern = {}) { m_book.ApplyDateFormat(pattern); }
     void SetCellAlignment(int hAlign, bool wrap, int vAlign, int orientation)
     {
         m_book.SetCellAlignment(hAlign, wrap, vAlign, orientation);

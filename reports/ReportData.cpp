@@ -13,6 +13,11 @@
 #include <cmath>
 #include <map>
 
+QString ReportDate(const QDate& date)
+{
+    return FormatDate(ReportDateFormat, date);
+}
+
 TReportRange::TReportRange(const QDate& start, const QDate& end, bool taxableOnly)
     : Start(start),
       End(end),
@@ -56,7 +61,7 @@ TPeriods RangePeriods(const TReportRange& range, int grouping, const std::vector
     if (grouping == TfrmBaseF1Report::gbDay) {
         CheckRowsFit(int(days.size()) + rowsAround);
         for (int day : days) {
-            const QString key = FormatSettings().DateToStr(DayNumber::ToDate(day));
+            const QString key = ReportDate(DayNumber::ToDate(day));
             periods.Add(key, key);
         }
         return periods;
@@ -67,7 +72,7 @@ TPeriods RangePeriods(const TReportRange& range, int grouping, const std::vector
         const int weeks = TfrmBaseF1Report::WeekIndex(range.EndDay, range.StartDay) + 1;
         CheckRowsFit(weeks + rowsAround);
         for (int i = 0; i < weeks; ++i) {
-            const QString key = FormatSettings().DateToStr(DayNumber::ToDate(range.StartDay + 7 * i));
+            const QString key = ReportDate(DayNumber::ToDate(range.StartDay + 7 * i));
             periods.Add(key, key);
         }
     } else {
@@ -248,7 +253,7 @@ void WriteDetailLayout(TfrmBaseF1Report& report, const QString& title, const std
             ++r;
             groupStart = r;
         }
-        book.SetCellText(r, 2, FormatSettings().DateToStr(DayNumber::ToDate(line.Day)));
+        book.SetCellText(r, 2, ReportDate(DayNumber::ToDate(line.Day)));
         book.SetCellNumber(r, 3, line.Amount.ToDouble());
         if (withReference)
             book.SetCellText(r, 5, line.Reference);

@@ -18,6 +18,11 @@
 class TQuery;
 class TfrmBaseF1Report;
 
+// A date as the reports write it, 07-Jan-2002 (the day, the month's short name in the
+// user's language, the year), whatever short date the other screens use.
+inline const QString ReportDateFormat = QStringLiteral("dd-mmm-yyyy");
+QString ReportDate(const QDate& date);
+
 struct TReportRange {
     QDate Start, End;
     int StartDay = 0, EndDay = 0;  // day numbers, both included

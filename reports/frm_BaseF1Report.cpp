@@ -114,8 +114,6 @@ void TfrmBaseF1Report::showEvent(QShowEvent* event)
 
 void TfrmBaseF1Report::FormShow()
 {
-    // From the first report on, dates read like 07-Jan-2002 on every screen.
-    FormatSettings().ShortDateFormat = ReportShortDateFormat;
     F1BookReport->SetShowGridLines(false);
     ReportPageControl->setCurrentWidget(tsParameters);
     int year, month;
@@ -169,7 +167,7 @@ void TfrmBaseF1Report::MoneyFormatRange(int row1, int col1, int row2, int col2)
 void TfrmBaseF1Report::DateFormatRange(int row1, int col1, int row2, int col2)
 {
     F1BookReport->SelectRange(row1, col1, row2, col2);
-    F1BookReport->ApplyDateFormat();
+    F1BookReport->ApplyDateFormat(ReportShortDateFormat);
 }
 
 void TfrmBaseF1Report::AlignRange(int row1, int col1, int row2, int col2)
@@ -237,10 +235,10 @@ QString TfrmBaseF1Report::PeriodKey(const QDate& date, const QDate& startDate, i
     switch (grouping) {
     case gbWeek: {
         const double start = DayNumber::FromDate(startDate);
-        return FormatSettings().DateToStr(DayNumber::ToDate(qint64(WeekStart(DayNumber::FromDate(date), start))));
+        return ReportDate(DayNumber::ToDate(qint64(WeekStart(DayNumber::FromDate(date), start))));
     }
     case gbMonth: return QString::number(MonthIndex(date.year(), date.month()));
-    default: return FormatSettings().DateToStr(date);
+    default: return ReportDate(date);
     }
 }
 
@@ -251,7 +249,7 @@ void TfrmBaseF1Report::WritePeriodLabels(int row, int column, const QDate& start
         const int start = DayNumber::FromDate(startDate);
         const int weeks = WeekIndex(DayNumber::FromDate(endDate), start);
         for (int i = 0; i <= weeks; ++i) {
-            const QString key = FormatSettings().DateToStr(DayNumber::ToDate(start + 7 * i));
+            const QString key = ReportDate(DayNumber::ToDate(start + 7 * i));
             F1BookReport->SetCellText(row + i, column, key);
             keys << key;
         }

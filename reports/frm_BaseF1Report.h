@@ -6,6 +6,7 @@
 // period-grouping helpers are shared by every report.
 #include "Controls.h"
 #include "F1Book.h"
+#include "ReportData.h"
 
 #include <QDialog>
 #include <QFrame>
@@ -35,7 +36,7 @@ public:
     TRadioGroup* rgGroupBy;
     QWidget* ParameterArea;  // where a report adds its own options, below the shared ones
 
-    static inline const QString ReportShortDateFormat = QStringLiteral("dd-mmm-yyyy");
+    static inline const QString ReportShortDateFormat = ReportDateFormat;
     enum TGrouping { gbDay = 0, gbWeek = 1, gbMonth = 2 };
 
     virtual void btnSpoolClick();

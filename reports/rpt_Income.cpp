@@ -81,7 +81,7 @@ void TrptIncome::BuildReport()
     if (grouping == gbDay) {
         CheckRowsFit(FirstRow + int(records.size()) + 2);
         for (const TDayRecord& d : records)
-            rows.push_back({FormatSettings().DateToStr(DayNumber::ToDate(d.Day)), true, d.Income, d.Expenses});
+            rows.push_back({ReportDate(DayNumber::ToDate(d.Day)), true, d.Income, d.Expenses});
     } else {
         const TPeriods periods = RangePeriods(range, grouping, {}, FirstRow + 2);
         for (const QString& label : periods.Labels)

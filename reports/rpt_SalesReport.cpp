@@ -58,9 +58,10 @@ void TrptSalesReport::BuildCrossReference()
     const QString first = TWorkbook::GetColumnHeading(3), last = TWorkbook::GetColumnHeading(E + 2);
     for (int r = 5; r <= P + 4; ++r)
         WriteTotal(*this, r, t, QStringLiteral("SUM(%1%3:%2%3)").arg(first, last).arg(r), E > 0);
-    // The column sums start at the heading row, whose text adds nothing.
+    // The column sums start at the heading row, whose text adds nothing, so even with no
+    // period rows a sum never takes in its own cell.
     for (int c = 3; c <= t; ++c)
-        WriteTotal(*this, P + 5, c, ColumnSum(c, 4, P + 4), P > 0);
+        F1BookReport->SetCellFormula(P + 5, c, ColumnSum(c, 4, P + 4));
 
     BoxRange(4, 2, P + 5, t);
     MoneyFormatRange(5, 3, P + 5, t);

@@ -9,6 +9,14 @@
 namespace {
 constexpr int64_t MaxUnits = std::numeric_limits<int64_t>::max() / Money::Scale;
 
+// Where the locale groups with a space of any kind, people type whichever their keyboard
+// gives: an ordinary space, a no-break space or the narrow one the locale shows.
+bool IsGroupSeparator(QChar c, QChar thousands)
+{
+    auto isSpace = [](QChar s) { return s == QChar(0x20) || s == QChar(0xA0) || s == QChar(0x202F); };
+    return c == thousands || (isSpace(thousands) && isSpace(c));
+}
+
 [[noreturn]] void ThrowInvalid(const QString& text, const QString& why)
 {
     throw EConvertError(QStringLiteral("'%1' is not a valid amount: %2").arg(text, why));
@@ -55,7 +63,7 @@ Money Money::Parse(const QString& input)
         if (c >= '0' && c <= '9') {
             intDigits += c;
             ++groupLen;
-        } else if (c == thousands && thousands != decimal) {
+        } else if (IsGroupSeparator(c, thousands) && thousands != decimal) {
             if (groupLen == 0 || (firstGroup && groupLen > 3) || (!firstGroup && groupLen != 3))
                 ThrowInvalid(input, QStringLiteral("misplaced thousands separator"));
             grouped = true;

@@ -1,5 +1,8 @@
 #include "CsvWriter.h"
+#include "NumberFormats.h"
 #include <QStringList>
+#include <algorithm>
+#include <vector>
 
 namespace CsvWriter {
 
@@ -15,17 +18,30 @@ QString Field(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+namespace {
+QString CellField(const TSheetSource& sheet, int row, int col, const TSourceCell& cell)
+{
+    // Numbers go in plainly, so that a spreadsheet in any language reads them as numbers
+    // and never as texts cut at a grouping comma; texts and errors as the grid shows them.
+    const TCellValue value = cell.Value();
+    if (value.Kind == TCellValue::Number)
+        return SheetFormats::PlainNumber(sheet.Format(cell.Format).NumberFormat, value.Num);
+    return sheet.CellText(row, col);
+}
+}  // namespace
+
 QByteArray BuildFile(const TSheetSource& sheet)
 {
+    const int lastRow = sheet.LastRow(), lastCol = sheet.LastCol();
+    std::vector<QStringList> rows(size_t(std::max(lastRow, 0)), QStringList(lastCol, QString()));
+    if (lastRow > 0 && lastCol > 0)
+        sheet.ForEachCell({1, 1, lastRow, lastCol}, [&](int row, int col, const TSourceCell& cell) {
+            rows[size_t(row - 1)][col - 1] = Field(CellField(sheet, row, col, cell));
+        });
     // Excel on Windows reads a file without the mark in the system's code page, which
     // turns every accented letter and the euro sign into two wrong ones.
     QByteArray out("\xEF\xBB\xBF");
-    const int lastRow = sheet.LastRow(), lastCol = sheet.LastCol();
-    QStringList fields;
-    for (int row = 1; row <= lastRow; ++row) {
-        fields.clear();
-        for (int col = 1; col <= lastCol; ++col)
-            fields << Field(sheet.CellText(row, col));
+    for (const QStringList& fields : rows) {
         out += fields.join(QLatin1Char(',')).toUtf8();
         out += "\r\n";
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Writes a sheet as comma-separated values: the texts the grid shows, one line per row
-// from row 1 and one field per column from column A, so that every cell keeps its place;
+// Writes a sheet as comma-separated values, one line per row from row 1 and one field per
+// column from column A, so that every cell keeps its place: texts as the grid shows them,
+// numbers plainly (a '.' decimal point, no grouping, dates as 2002-01-07) in every locale;
 // fields quoted as RFC 4180 asks, lines ended by CR LF, UTF-8 after a byte-order mark.
 #include "WorkbookExporter.h"
 

@@ -135,6 +135,36 @@ QString FormatNumber(const QString& format, double value)
     return FormatFloat(format, value);
 }
 
+QString PlainNumber(const QString& format, double value)
+{
+    if (format.isEmpty() || format.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+        return FormatGeneral(value);
+    if (IsDateFormat(format)) {
+        if (value < -657434 || value > 2958465)
+            return FormatGeneral(value);
+        return DayNumber::ToDate(qint64(std::floor(value))).toString(Qt::ISODate);
+    }
+    // The decimals the section shows, two more for each '%' it scales by.
+    const QString section = SectionFor(format, value);
+    int decimals = 0;
+    bool quoted = false;
+    const qsizetype point = section.indexOf('.');
+    for (qsizetype i = point < 0 ? section.size() : point + 1; i < section.size(); ++i) {
+        if (section[i] == '"')
+            quoted = !quoted;
+        else if (!quoted && (section[i] == '0' || section[i] == '#'))
+            ++decimals;
+    }
+    decimals += 2 * PercentSigns(section);
+    // Through the grid's own rounding, on a mask whose only separator is the decimal one.
+    const QString mask = decimals > 0 ? QStringLiteral("0.") + QString(decimals, '0') : QStringLiteral("0");
+    QString text = FormatFloat(mask, value);
+    text.replace(FormatSettings().DecimalSeparator, QLatin1Char('.'));
+    return text == QLatin1String("-0") || (text.startsWith(QLatin1String("-0.")) && text.count('0') == text.size() - 2)
+               ? text.mid(1)
+               : text;
+}
+
 QString DatePatternToExcel(const QString& pattern)
 {
     QString out;

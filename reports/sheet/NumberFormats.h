@@ -14,6 +14,11 @@ QString FormatGeneral(double value);
 // A number shown through a cell format: General, a date pattern or a number mask, where
 // a '%' shows the number times a hundred, as a spreadsheet does.
 QString FormatNumber(const QString& format, double value);
+// A number as a file other programs read it, whatever the user's locale: a day number
+// under a date format as an ISO date (2002-01-07); any other number with a '.' decimal
+// point and no grouping, to as many decimals as the format shows ("1234.57", "-35.50",
+// "0.125" for "0.0%"), rounded as the grid rounds it.
+QString PlainNumber(const QString& format, double value);
 // The application's short date pattern written as an Excel format string: letters
 // other than d, m and y and any unusual character are quoted.
 QString DatePatternToExcel(const QString& pattern);

@@ -516,10 +516,11 @@ void TWorkbook::FormatSelection(const std::function<void(TCellFormat&, int)>& ch
     Changed();
 }
 
-void TWorkbook::ApplyDateFormat()
+void TWorkbook::ApplyDateFormat(const QString& pattern)
 {
-    const QString pattern = SheetFormats::DatePatternToExcel(FormatSettings().ShortDateFormat);
-    FormatSelection([&](TCellFormat& f, int) { f.NumberFormat = pattern; });
+    const QString excel =
+        SheetFormats::DatePatternToExcel(pattern.isEmpty() ? FormatSettings().ShortDateFormat : pattern);
+    FormatSelection([&](TCellFormat& f, int) { f.NumberFormat = excel; });
 }
 
 void TWorkbook::SetCellAlignment(int hAlign, bool wrap, int vAlign, int orientation)

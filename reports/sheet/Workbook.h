@@ -60,8 +60,9 @@ public:
     void SetColumnWidth(int col, int width);
     // kind 1 contents and formats, 2 formats only, 3 contents only.
     void ClearCells(int row1, int col1, int row2, int col2, int kind);
-    // The selection shows day numbers as dates in the application's short date format.
-    void ApplyDateFormat();
+    // The selection shows day numbers as dates in the pattern given, or in the
+    // application's short date format.
+    void ApplyDateFormat(const QString& pattern = {});
     // horizontal 1 general, 2 left, 3 centre, 4 right; vertical 1 top, 2 centre, 3 bottom;
     // orientation 0 (horizontal text) only.
     void SetCellAlignment(int hAlign, bool wrap, int vAlign, int orientation);

@@ -4,9 +4,36 @@
 #include <cmath>
 #include <utility>
 #include <vector>
+#include <clocale>
+#include <locale.h>
 #include <xlsxwriter.h>
 
 namespace {
+
+// The library writes its numbers (cell values, widths, heights, margins) with the C
+// library's printf, which follows LC_NUMERIC: under a German or French locale it would
+// write "12,5" into the file, which spreadsheets misread or refuse. This thread writes
+// in the C locale for as long as the file is being made.
+class TCNumericScope {
+public:
+    TCNumericScope() : m_c(newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE)))
+    {
+        if (!m_c)
+            throw ESheetError(QStringLiteral("Out of memory"));
+        m_old = uselocale(m_c);
+    }
+    ~TCNumericScope()
+    {
+        uselocale(m_old);
+        freelocale(m_c);
+    }
+    TCNumericScope(const TCNumericScope&) = delete;
+    TCNumericScope& operator=(const TCNumericScope&) = delete;
+
+private:
+    locale_t m_c;
+    locale_t m_old = LC_GLOBAL_LOCALE;
+};
 
 void Check(lxw_error error)
 {
@@ -236,6 +263,7 @@ QString TXlsxExporter::Extension() const
 void TXlsxExporter::Export(const TSheetSource& sheet, const QString& path) const
 {
     WriteFileBeside(path, [&](const QString& part) {
+        const TCNumericScope cNumbers;
         TLxwBook book(part);
         lxw_worksheet* ws = workbook_add_worksheet(book.get(), "Sheet1");
         if (!ws)

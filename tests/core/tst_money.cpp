@@ -64,12 +64,34 @@ private slots:
         }
     }
 
+    void parseFollowsSeparators_data()
+    {
+        QTest::addColumn<QChar>("group");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("scaled");  // -1: refused
+        QTest::newRow("German") << QChar('.') << "1.234,5" << qint64(12345000);
+        QTest::newRow("German refuses English") << QChar('.') << "1,234.5" << qint64(-1);
+        // French shows a narrow no-break space; keyboards give the other two.
+        for (const QChar shown : {QChar(0x202F), QChar(0xA0)}) {
+            const QString locale = shown == QChar(0x202F) ? "French" : "Swiss French";
+            QTest::addRow("%s, narrow space", qPrintable(locale)) << shown << "1\u202F234,5" << qint64(12345000);
+            QTest::addRow("%s, no-break space", qPrintable(locale)) << shown << "1\u00A0234,5" << qint64(12345000);
+            QTest::addRow("%s, ordinary space", qPrintable(locale)) << shown << "1 234 567,5" << qint64(12345675000);
+            QTest::addRow("%s, misplaced space", qPrintable(locale)) << shown << "12 34,5" << qint64(-1);
+            QTest::addRow("%s, dot is no group", qPrintable(locale)) << shown << "1.234,5" << qint64(-1);
+        }
+    }
     void parseFollowsSeparators()
     {
+        QFETCH(QChar, group);
+        QFETCH(QString, text);
+        QFETCH(qint64, scaled);
         FormatSettings().DecimalSeparator = ',';
-        FormatSettings().ThousandSeparator = '.';
-        QCOMPARE(Money::Parse("1.234,5").Scaled(), qint64(12345000));
-        QVERIFY_THROWS_EXCEPTION(EConvertError, Money::Parse("1,234.5"));
+        FormatSettings().ThousandSeparator = group;
+        if (scaled < 0)
+            QVERIFY_THROWS_EXCEPTION(EConvertError, Money::Parse(text));
+        else
+            QCOMPARE(Money::Parse(text).Scaled(), scaled);
     }
 
     void arithmeticNeverWraps()

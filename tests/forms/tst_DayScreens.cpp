@@ -316,9 +316,11 @@ private slots:
         QCOMPARE(b.Broken(), QString());
     }
 
-    // A day record deleted while its lines remain and added again: its totals come from
-    // the lines, and new lines are numbered after them.
-    void dayMadeAgainKeepsItsLines()
+    // A day that holds lines cannot be deleted: the profit and loss report reads the day
+    // records, so the lines' money would vanish from it. The refusal comes before any
+    // question and names what the day holds. A day record lost under its lines (in a book
+    // from before this was refused) and added again starts from them.
+    void dayWithLinesIsKept()
     {
         TBook b;
         b.Month(2004, 2);
@@ -334,9 +336,19 @@ private slots:
             s->close();
         });
         days.screen.mnuExpenses->trigger();
-        b.dialogs->AnswerConfirmation(mrOk);
+        b.dialogs->Clear();
         Click(days.screen.btnDelete);
-        QCOMPARE(b.book.Scalar("SELECT count(*) FROM DAILY_TRANSACTION").toInt(), 0);
+        QCOMPARE(b.dialogs->Messages().size(), 1);
+        QCOMPARE(b.dialogs->Messages().first().Type, mtError);
+        QCOMPARE(b.dialogs->Messages().first().Text,
+                 FormatSettings().DateToStr(Feb10)
+                     + " cannot be deleted: it still holds 0 income lines (0.00) and 2 expense lines (3.00). Delete "
+                       "those lines or move them to another day first.");
+        QCOMPARE(b.book.Scalar("SELECT count(*) FROM DAILY_TRANSACTION").toInt(), 1);
+        QCOMPARE(days.screen.DataSet()->RecordCount(), 1);
+
+        b.book.Exec("DELETE FROM DAILY_TRANSACTION");
+        Click(days.screen.btnRefresh);
         Click(days.screen.btnAdd);
         days.screen.edDate->setDate(Feb10);
         Click(days.screen.btnSave);
@@ -402,28 +414,57 @@ private slots:
         QCOMPARE(b.Broken(), QString());
     }
 
-    // A month deleted while its lines remain and added again starts from its lines.
-    void monthMadeAgainKeepsItsLines()
+    // A month that holds lines is kept with a word; an empty month and an empty day go
+    // after the question as before. A month lost under its lines and added again starts
+    // from them.
+    void monthWithLinesIsKept()
     {
         TBook b;
         b.Month(2004, 2);
+        b.Month(2004, 3);
         b.DayRecord(Feb10);
+        b.DayRecord(QDate(2004, 2, 11));
         InsertRawLine(b.book, TLineKind::Income, DayNumber::FromDate(Feb10), 1, 1, 50000);
+        InsertRawLine(b.book, TLineKind::Income, DayNumber::FromDate(Feb10), 2, 1, 12345678);
         InsertRawLine(b.book, TLineKind::Expense, DayNumber::FromDate(Feb10), 1, 1, 20000);
-        b.book.Exec("UPDATE DAILY_TRANSACTION SET TAKINGS = 50000, EXPENSES = 20000, LAST_SALES_ID = 1, "
-                    "LAST_EXPENSE_ID = 1");
+        b.book.Exec("UPDATE DAILY_TRANSACTION SET TAKINGS = 12395678, EXPENSES = 20000, LAST_SALES_ID = 2, "
+                    "LAST_EXPENSE_ID = 1 WHERE TRANSACTION_DATE = " + QString::number(DayNumber::FromDate(Feb10)));
+        b.book.Exec("UPDATE PERIOD SET SALES = 12395678, EXPENSES = 20000 WHERE MM = 2");
         TfrmPeriod months;
         months.show();
+        ClickRow(months.dbGridBrowser, 0);
+        QCOMPARE(months.edMonth->text(), QString("2"));
+        b.dialogs->Clear();
+        Click(months.btnDelete);
+        QCOMPARE(b.dialogs->MessageTexts(),
+                 QStringList {FormatSettings().Locale.monthName(2) + " 2004 cannot be deleted: it still holds 2 income "
+                              "lines (1,239.57) and 1 expense line (2.00). Delete those lines or move them to another "
+                              "month first."});
+        QCOMPARE(months.DataSet()->RecordCount(), 2);
+
+        // The empty month goes once confirmed; so does an empty day.
+        ClickRow(months.dbGridBrowser, 1);
+        QCOMPARE(months.edMonth->text(), QString("3"));
         b.dialogs->AnswerConfirmation(mrOk);
         Click(months.btnDelete);
-        QCOMPARE(months.DataSet()->RecordCount(), 0);
+        QCOMPARE(months.DataSet()->RecordCount(), 1);
+        {
+            TDays days(2004, 2);
+            ClickRow(days.screen.dbGridBrowser, 1);
+            QCOMPARE(days.screen.edDate->date(), QDate(2004, 2, 11));
+            b.dialogs->AnswerConfirmation(mrOk);
+            Click(days.screen.btnDelete);
+            QCOMPARE(days.screen.DataSet()->RecordCount(), 1);
+        }
+
+        b.book.Exec("DELETE FROM PERIOD");
+        Click(months.btnRefresh);
         Click(months.btnAdd);
         TypeInto(months.edYear, "2004");
         TypeInto(months.edMonth, "2");
         Click(months.btnSave);
-        QCOMPARE(months.edSales->text(), QString("5.00"));
+        QCOMPARE(months.edSales->text(), QString("1,239.57"));
         QCOMPARE(months.edExpenses->text(), QString("2.00"));
-        QCOMPARE(months.edProfitMargin->text(), QString("150.00%"));
         QCOMPARE(b.Broken(), QString());
     }
 

@@ -225,9 +225,14 @@ private slots:
         QCOMPARE((QList<int> {book.ColumnWidth(1), book.ColumnWidth(2), book.ColumnWidth(3), book.ColumnWidth(4),
                               book.ColumnWidth(5)}),
                  (QList<int> {500, 8000, 3000, 500, 8000}));
-        // The bold subtotal of a million is wider than the column: the column widens to show it.
+        // An amount wider than the column, such as the bold subtotal of a million, widens it
+        // just enough to show it whole, in whatever fonts this machine has.
         Spool(s.report, *s.dialogs, D(2002, 1, 1), D(2002, 1, 31), false, 0);
-        QVERIFY(book.ColumnWidth(3) > 3000);
+        int widest = 3000;
+        for (int r = 1; r <= book.LastRow(); ++r)
+            if (book.CellValue(r, 3).Kind == TCellValue::Number)
+                widest = std::max(widest, WidthNeeded(book, r, 3));
+        QCOMPARE(book.ColumnWidth(3), widest);
         QCOMPARE(book.ColumnWidth(2), 8000);
         QVERIFY(s.Format(5, 2).Bold && s.Format(7, 3).Bold && !s.Format(6, 3).Bold);
         QCOMPARE(s.Format(7, 3).Top.Style, Sheet::LineThin);

@@ -1,5 +1,7 @@
-// Sheets saved as CSV and read back by Python's csv module (read_csv.py): every cell's
-// shown text in its place, the quoting, the byte-order mark and the line ends.
+// Sheets saved as CSV and read back by Python's csv module (read_csv.py): every cell in
+// its place, texts as shown and numbers plainly, the quoting, the byte-order mark and the
+// line ends; and the same file read by LibreOffice in English and in German.
+#include "CsvExpect.h"
 #include "CsvWriter.h"
 #include "Exporters.h"
 #include "Formats.h"
@@ -70,6 +72,9 @@ private slots:
     void fields();
     void sheetReadsBack();
     void emptySheet();
+    void localeNeverChangesFile();
+    void readByLibreOffice_data();
+    void readByLibreOffice();
 
 private:
     QTemporaryDir m_dir;
@@ -124,19 +129,15 @@ void TstCsvWriter::sheetReadsBack()
     QVERIFY(read["bom"].toBool());
     QCOMPARE(read["bare_lf"].toInt(), 0);
     QVERIFY(read["ends_with_crlf"].toBool());
+    CsvExpect::CompareFile(book, file);
+    // Numbers as a spreadsheet in any language takes them; texts as the grid shows them.
     const QList<QStringList> rows = Rows(read);
-    // Every row of the used range, every column from A: each cell keeps its place.
-    QCOMPARE(rows.size(), book.LastRow());
-    for (int r = 1; r <= book.LastRow(); ++r) {
-        QCOMPARE(rows[r - 1].size(), book.LastCol());
-        for (int c = 1; c <= book.LastCol(); ++c)
-            QCOMPARE(rows[r - 1][c - 1], book.CellDisplayText(r, c));
-    }
-    // What the grid shows, not what it holds.
-    QCOMPARE(rows[4][2], QString("1,234,567.89"));
-    QCOMPARE(rows[5][2], QString("(35.50)"));
-    QCOMPARE(rows[4][1], QString("07-Jan-2002"));
+    QCOMPARE(rows[4][2], QString("1234567.89"));
+    QCOMPARE(rows[5][2], QString("-35.50"));
+    QCOMPARE(rows[4][1], QString("2002-01-07"));
+    QCOMPARE(rows[8][1], QString("0.1250"));
     QCOMPARE(rows[7][2], QString("#DIV/0!"));
+    QCOMPARE(rows[3][2], QString("Café, \"Ünïcode\" €"));
 }
 
 void TstCsvWriter::emptySheet()
@@ -146,6 +147,41 @@ void TstCsvWriter::emptySheet()
     ExporterForFileType(Sheet::FileCsv)->Export(TWorkbookSource(book), file);
     QCOMPARE(FileBytes(file), QByteArray("\xEF\xBB\xBF"));
     QCOMPARE(Rows(PythonReaders::ReadCsv(file)), QList<QStringList>());
+}
+
+// A German or French user's separators change what the grid shows, never the file.
+void TstCsvWriter::localeNeverChangesFile()
+{
+    TWorkbook book;
+    BuildSheet(book);
+    const QByteArray english = CsvWriter::BuildFile(TWorkbookSource(book));
+    FormatSettings().DecimalSeparator = ',';
+    FormatSettings().ThousandSeparator = QChar(0x202F);
+    const auto restore = qScopeGuard([] {
+        FormatSettings().DecimalSeparator = '.';
+        FormatSettings().ThousandSeparator = ',';
+    });
+    QCOMPARE(book.CellDisplayText(5, 3), QString("1\u202F234\u202F567,89"));
+    QCOMPARE(CsvWriter::BuildFile(TWorkbookSource(book)), english);
+}
+
+void TstCsvWriter::readByLibreOffice_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("English") << "en_US.UTF-8";
+    QTest::newRow("German") << "de_DE.UTF-8";
+}
+
+void TstCsvWriter::readByLibreOffice()
+{
+    QFETCH(QString, locale);
+    if (const QString missing = CsvExpect::LibreOfficeMissing(locale); !missing.isEmpty())
+        QSKIP(qPrintable(missing));
+    TWorkbook book;
+    BuildSheet(book);
+    const QString file = m_dir.filePath("accountant.csv");
+    ExporterForFileType(Sheet::FileCsv)->Export(TWorkbookSource(book), file);
+    CsvExpect::CompareLibreOffice(book, file, locale);
 }
 
 QTEST_GUILESS_MAIN(TstCsvWriter)

@@ -12,6 +12,8 @@
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <clocale>
+#include <string>
 #include <cmath>
 
 namespace {
@@ -167,6 +169,8 @@ private slots:
     void pageSetup();
     void emptySheetOpens();
     void replacesAnOlderFile();
+    void sameInEveryLocale_data();
+    void sameInEveryLocale();
 
 private:
     QTemporaryDir m_dir;
@@ -374,6 +378,26 @@ void TstXlsxWriter::replacesAnOlderFile()
     QCOMPARE(saved["cells"].toObject()[Key(2, 2)].toObject()["value"].toString(), m_book.CellDisplayText(2, 2));
     QCOMPARE(QFile::permissions(file), permissions);
     QCOMPARE(QDir(m_dir.path()).entryList({"*.part-*"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A German or French user's decimal comma in the C library must not reach the file:
+// spreadsheets misread "12,5" or refuse the file.
+void TstXlsxWriter::sameInEveryLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("German") << "de_DE.UTF-8";
+    QTest::newRow("French") << "fr_FR.UTF-8";
+}
+
+void TstXlsxWriter::sameInEveryLocale()
+{
+    QFETCH(QString, locale);
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const auto restore = qScopeGuard([&] { std::setlocale(LC_NUMERIC, before.c_str()); });
+    if (!std::setlocale(LC_NUMERIC, locale.toLatin1().constData()))
+        QSKIP(qPrintable(locale + " is not generated on this machine"));
+    const QJsonObject saved = SaveAndRead(m_book, m_dir.filePath(locale + ".xlsx"));
+    QCOMPARE(saved, m_saved);
 }
 
 QTEST_GUILESS_MAIN(TstXlsxWriter)
