@@ -355,8 +355,50 @@ void BookBackup::BackUp(TDbConnection& book, const QString& target)
     Sync(folder, true);
 }
 
+namespace {
+// What refuses a restore before anything is read of the backup: a file that is not there,
+// the book itself, a save under way, a book or folder that cannot be written.
+void RefuseUnrestorable(TDbConnection& book, const QString& file)
+{
+    const QString bookPath = QFileInfo(book.DataSource()).absoluteFilePath();
+    const QString folder = QFileInfo(bookPath).absolutePath();
+    auto refuse = [&](const QString& why, int code) {
+        throw EDatabaseError(
+            QStringLiteral("The backup %1 was not restored: %2. Your book was left as it was.").arg(Native(file), why),
+            code);
+    };
+    const QFileInfo info(file);
+    if (file.isEmpty() || !info.exists())
+        refuse(QStringLiteral("there is no such file"), SQLITE_CANTOPEN);
+    if (info.isDir())
+        refuse(QStringLiteral("that name is a folder, not a backup"), SQLITE_CANTOPEN);
+    if (SameFile(file, bookPath))
+        refuse(QStringLiteral("that is the book itself"), SQLITE_CANTOPEN);
+    if (book.InTransaction())
+        refuse(QStringLiteral("a change is being saved to the book; restore once it is done"), SQLITE_BUSY);
+    if (book.Connected() && book.ReadOnly())
+        refuse(book.ReadOnlyReason(), SQLITE_READONLY);
+    if (const QString why = WriteRefusal(folder); !why.isEmpty())
+        refuse(QStringLiteral("the book's folder %1 cannot be written (%2)").arg(Native(folder), why),
+               SQLITE_READONLY);
+}
+
+// A journal the engine would play back: another program's save under way, or one cut
+// short. A journal whose header is zero is what a finished save may leave behind; the
+// engine ignores it, and so does a restore.
+bool HotJournal(const QString& bookPath)
+{
+    QFile journal(bookPath + QStringLiteral("-journal"));
+    if (!journal.open(QIODevice::ReadOnly))
+        return journal.exists();
+    char first = 0;
+    return journal.read(&first, 1) == 1 && first != 0;
+}
+}  // namespace
+
 void BookBackup::CheckRestorable(TDbConnection& book, const QString& file)
 {
+    RefuseUnrestorable(book, file);
     if (const QString why = RestoreRefusal(file, book.Password()); !why.isEmpty())
         throw EDatabaseError(QStringLiteral("The backup %1 was not restored: %2. Your book was left as it was.")
                                  .arg(Native(file), why),
@@ -384,20 +426,7 @@ QString BookBackup::Restore(TDbConnection& book, const QString& file, const QDat
         throw EDatabaseError(
             QStringLiteral("The backup %1 was not restored: %2. Your book was left as it was.").arg(shown, why), code);
     };
-    const QFileInfo info(file);
-    if (file.isEmpty() || !info.exists())
-        refuse(QStringLiteral("there is no such file"), SQLITE_CANTOPEN);
-    if (info.isDir())
-        refuse(QStringLiteral("that name is a folder, not a backup"), SQLITE_CANTOPEN);
-    if (SameFile(file, bookPath))
-        refuse(QStringLiteral("that is the book itself"), SQLITE_CANTOPEN);
-    if (book.InTransaction())
-        refuse(QStringLiteral("a change is being saved to the book; restore once it is done"), SQLITE_BUSY);
-    if (book.Connected() && book.ReadOnly())
-        refuse(book.ReadOnlyReason(), SQLITE_READONLY);
-    if (const QString why = WriteRefusal(folder); !why.isEmpty())
-        refuse(QStringLiteral("the book's folder %1 cannot be written (%2)").arg(Native(folder), why),
-               SQLITE_READONLY);
+    RefuseUnrestorable(book, file);
 
     // The bytes that will be the book are the ones checked: copied beside it first.
     QString copy;
@@ -417,6 +446,19 @@ QString BookBackup::Restore(TDbConnection& book, const QString& file, const QDat
         refuse(e.Message(), e.Code());
     }
 
+    // Another program's save holds the book's write lock before its journal shows it;
+    // taking the lock also lets the engine play back a save cut short.
+    if (book.Connected()) {
+        try {
+            book.ExecuteDirect(QStringLiteral("BEGIN IMMEDIATE"));
+            book.ExecuteDirect(QStringLiteral("ROLLBACK"));
+        } catch (const EDatabaseError& e) {
+            RemoveWithJournal(copy);
+            if ((e.Code() & 0xff) != SQLITE_BUSY && (e.Code() & 0xff) != SQLITE_LOCKED)
+                throw;
+            refuse(QStringLiteral("another program is saving to the book; close it and try again"), SQLITE_BUSY);
+        }
+    }
     book.Close();
     auto giveUp = [&](const QString& why, int code) {
         RemoveWithJournal(copy);
@@ -427,9 +469,8 @@ QString BookBackup::Restore(TDbConnection& book, const QString& file, const QDat
         }
         refuse(why, code);
     };
-    // A journal beside the book is another program's save under way, or one cut short that
-    // belongs to the book it was made for.
-    if (QFileInfo::exists(bookPath + QStringLiteral("-journal")))
+    // A journal the engine would play back belongs to the book it was made for.
+    if (HotJournal(bookPath))
         giveUp(QStringLiteral("another program is saving to the book; close it and try again"), SQLITE_BUSY);
     const bool hadBook = QFileInfo::exists(bookPath);
     QString kept;

@@ -6,10 +6,29 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+
+// A file the user may not write, or one marked read-only for everybody, is never
+// replaced: the new file is renamed over the old one, which the folder's permission
+// alone would allow, even to a file its owner locked.
+void RefuseReadOnly(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return;
+    // The bits as the file carries them: WriteUser is what the system lets this user do.
+    const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!info.isWritable() || !(info.permissions() & writeBits))
+        throw ESheetError(QStringLiteral("Cannot write \"%1\": the file is read-only").arg(path));
+}
+
+}  // namespace
+
 void TWorkbookExporter::WriteFile(const QString& path, const std::function<QByteArray()>& build)
 {
     if (path.isEmpty())
         throw ESheetError(QStringLiteral("No file name given"));
+    RefuseReadOnly(path);
     const QByteArray bytes = build();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
@@ -45,6 +64,7 @@ void WriteFileBeside(const QString& path, const std::function<void(const QString
         throw ESheetError(QStringLiteral("No file name given"));
     if (QFileInfo(path).isDir())
         throw ESheetError(QStringLiteral("Cannot write \"%1\": a folder has that name").arg(path));
+    RefuseReadOnly(path);
     const QString part = NewPartFile(path);
     try {
         write(part);

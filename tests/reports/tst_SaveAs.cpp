@@ -152,6 +152,7 @@ private slots:
         for (const char* type : {"Excel 97-2003", "Excel", "PDF", "CSV"}) {
             QTest::addRow("%s, a folder that cannot be written", type) << type << "unwritable folder";
             QTest::addRow("%s, an older file that cannot be replaced", type) << type << "unwritable file";
+            QTest::addRow("%s, an older file marked read-only", type) << type << "read-only file";
             QTest::addRow("%s, a folder that is not there", type) << type << "missing folder";
         }
         QTest::newRow("PDF, nothing spooled") << "PDF" << "nothing spooled";
@@ -175,11 +176,15 @@ private slots:
                 extension = t.File.Extension;
         const QString path = folder + "/report." + extension;
         const QByteArray older("the older report");
-        if (trouble == "unwritable file") {
+        const bool olderFile = trouble.endsWith("file");
+        if (olderFile) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(older);
         }
+        // Marked read-only the ordinary way, which binds root as much as anyone here.
+        if (trouble == "read-only file")
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
         std::unique_ptr<TUnwritable> lock;
         if (trouble.startsWith("unwritable")) {
             lock = std::make_unique<TUnwritable>(trouble == "unwritable file" ? path : folder);
@@ -199,7 +204,7 @@ private slots:
                      qPrintable(messages.first()));
         }
         lock.reset();
-        if (trouble == "unwritable file") {
+        if (olderFile) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::ReadOnly));
             QCOMPARE(f.readAll(), older);
