@@ -22,10 +22,12 @@ bool IsNumeric(const TField& f)
     default: return false;
     }
 }
-QString LargestAmountText(const TField& f)
+// An amount as wide as a small business's books show: a column this wide shows them
+// whole, and a larger one is cut with an ellipsis rather than shown in part.
+QString WideAmountText(const TField& f)
 {
-    const Money largest = -Money::FromScaled(std::numeric_limits<int64_t>::max());
-    return f.DisplayFormat.isEmpty() ? largest.ToString() : FormatMoney(f.DisplayFormat, largest);
+    const Money wide = -Money::FromScaled(Q_INT64_C(9999999999999900));  // -999,999,999,999.99
+    return f.DisplayFormat.isEmpty() ? wide.ToString() : FormatMoney(f.DisplayFormat, wide);
 }
 
 // The decimals a mask shows: the digit places after its decimal point, in the first section.
@@ -194,7 +196,9 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new TDBGridModel
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(true);
+    // A number too wide for its column ends in an ellipsis, never in a shorter number.
     setWordWrap(false);
+    setTextElideMode(Qt::ElideRight);
     setTabKeyNavigation(false);
     setStyleSheet(QStringLiteral("QTableView { background: white; }"));
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -228,11 +232,30 @@ void TDBGrid::SetDataSource(TDataSource* source)
         connect(source, &TDataSource::Scrolled, this, &TDBGrid::FollowDataSet);
 }
 
+namespace {
+// Narrows columns toward their least widths, all in proportion to what each can give,
+// until they fit the room or have nothing left to give.
+void ShrinkToFit(std::vector<int>& widths, const std::vector<int>& least, int available)
+{
+    int total = 0, spare = 0;
+    for (size_t c = 0; c < widths.size(); ++c) {
+        total += widths[c];
+        spare += std::max(0, widths[c] - least[c]);
+    }
+    if (total <= available || spare <= 0)
+        return;
+    const double keep = std::max(0.0, 1.0 - double(total - available) / spare);
+    for (size_t c = 0; c < widths.size(); ++c)
+        if (widths[c] > least[c])
+            widths[c] = least[c] + int((widths[c] - least[c]) * keep);
+}
+}  // namespace
+
 void TDBGrid::SizeColumns()
 {
     const int charWidth = fontMetrics().averageCharWidth();
-    std::vector<int> widths, minimum;
-    int total = 0;
+    std::vector<int> widths, textLeast, amountLeast;
+    std::vector<size_t> textColumns;  // the ones that give and take room
     for (int c = 0; c < m_model->columnCount(); ++c) {
         TField* f = m_model->FieldAt(c);
         const int byTitle = f ? fontMetrics().horizontalAdvance(f->Label()) + 12 : 40;
@@ -240,33 +263,26 @@ void TDBGrid::SizeColumns()
         // Whole numbers are digits, wider than the average letter.
         if (f && (f->DataType == TFieldType::Smallint || f->DataType == TFieldType::Integer))
             byField = std::max(byField, fontMetrics().horizontalAdvance(QString(f->Width(), QLatin1Char('0'))) + 12);
-        // An amount column is wide enough for the largest amount the field can hold.
-        if (f && f->DataType == TFieldType::Money)
-            byField = std::max(byField, fontMetrics().horizontalAdvance(LargestAmountText(*f)) + 12);
+        const bool amount = f && (f->DataType == TFieldType::Money || f->DataType == TFieldType::Float);
+        if (amount)
+            byField = std::max(byField, fontMetrics().horizontalAdvance(WideAmountText(*f)) + 12);
         // A date column shows the widest date of the short date format whole.
         if (f && f->DataType == TFieldType::Date)
             byField = std::max(byField,
                                fontMetrics().horizontalAdvance(FormatSettings().DateToStr(QDate(2000, 12, 28))) + 12);
         widths.push_back(std::max(byField, byTitle));
-        minimum.push_back(f && (f->DataType == TFieldType::String || f->DataType == TFieldType::Memo) ? byTitle
-                                                                                                      : widths.back());
-        total += widths.back();
+        const bool text = f && (f->DataType == TFieldType::String || f->DataType == TFieldType::Memo);
+        textLeast.push_back(text ? byTitle : widths.back());
+        if (text && widths.back() > byTitle)
+            textColumns.push_back(widths.size() - 1);
+        amountLeast.push_back(text || amount ? byTitle : widths.back());
     }
-    // Text columns give up width so every column shows in the grid as first laid out;
-    // the user can still widen any of them.
+    // Every column shows in the grid as first laid out, so that the grid's edge never cuts
+    // a number: text columns give up width first, then amount columns, whose numbers are
+    // then shown with an ellipsis where they do not fit. The user can still widen any.
     const int available = viewport()->width() > 50 ? viewport()->width() : width() - verticalHeader()->width() - 4;
-    int spare = 0;
-    std::vector<size_t> textColumns;  // the ones that give and take room
-    for (size_t c = 0; c < widths.size(); ++c) {
-        spare += widths[c] - minimum[c];
-        if (widths[c] > minimum[c])
-            textColumns.push_back(c);
-    }
-    if (total > available && spare > 0) {
-        const double keep = std::max(0.0, 1.0 - double(total - available) / spare);
-        for (size_t c = 0; c < widths.size(); ++c)
-            widths[c] = minimum[c] + int((widths[c] - minimum[c]) * keep);
-    }
+    ShrinkToFit(widths, textLeast, available);
+    ShrinkToFit(widths, amountLeast, available);
     // Room to spare goes to the text columns, so a wide window shows long descriptions whole.
     int used = 0;
     for (int w : widths)

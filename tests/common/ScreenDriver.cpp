@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QStyle>
 #include <QTimer>
 #include <QDir>
 #include <QTableView>
@@ -50,4 +52,29 @@ void WhenModal(std::function<void(QWidget*)> step)
         QVERIFY2(modal, "no modal window is up");
         step(modal);
     });
+}
+
+QStringList NumbersShownInPart(QTableView* grid)
+{
+    QStringList cut;
+    const QAbstractItemModel* model = grid->model();
+    const int viewWidth = grid->viewport()->width();
+    // The delegate's margins round the text, as the style lays out a cell.
+    const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    for (int r = 0; r < model->rowCount(); ++r) {
+        for (int c = 0; c < model->columnCount(); ++c) {
+            const QModelIndex at = model->index(r, c);
+            const QString text = at.data(Qt::DisplayRole).toString();
+            static const QRegularExpression number(QStringLiteral("^[-(]?[0-9][0-9.,\\s\u00A0\u202F]*[)%]?$"));
+            const QRect rect = grid->visualRect(at);
+            if (!number.match(text).hasMatch() || grid->isColumnHidden(c) || rect.top() >= grid->viewport()->height())
+                continue;
+            if (rect.left() < 0 || rect.right() >= viewWidth)
+                cut << QStringLiteral("row %1 column %2: %3 by the grid's edge").arg(r).arg(c).arg(text);
+            else if (grid->fontMetrics().horizontalAdvance(text) + margins > rect.width()
+                     && (grid->wordWrap() || grid->textElideMode() == Qt::ElideNone))
+                cut << QStringLiteral("row %1 column %2: %3 without an ellipsis").arg(r).arg(c).arg(text);
+        }
+    }
+    return cut;
 }

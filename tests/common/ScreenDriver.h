@@ -2,6 +2,7 @@
 // Driving screens as a user does: clicks on buttons and grid rows, and screenshots kept in
 // the temporary folder for looking at.
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -17,6 +18,10 @@ void Click(QAbstractButton* button);
 void ClickRow(QTableView* grid, int row);
 // Saves a picture of the widget as <temp>/shots/<name>.png.
 void Shot(QWidget* widget, const QString& name);
+
+// The numbers of a grid's visible rows that it shows only in part: cut by the grid's edge,
+// or too wide for their column with no ellipsis to say so. Empty when there are none.
+QStringList NumbersShownInPart(QTableView* grid);
 
 // The user picks a description from a drop-down list: chosen and announced as his choice.
 void Choose(QComboBox* combo, const QString& description);

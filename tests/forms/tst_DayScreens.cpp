@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -364,6 +365,45 @@ private slots:
         days.screen.mnuExpenses->trigger();
         QCOMPARE(days.screen.edExpenses->text(), QString("6.00"));
         QCOMPARE(b.Broken(), QString());
+    }
+
+    // At the screens' first size every amount a list shows is whole, or cut with an
+    // ellipsis when too large for its column; never cut short to read as another number.
+    void amountsNeverShownInPart()
+    {
+        TBook b;
+        b.Month(2004, 2);
+        b.DayRecord(Feb10, 3, 2);
+        b.DayRecord(QDate(2004, 2, 11));
+        const int day = DayNumber::FromDate(Feb10);
+        InsertRawLine(b.book, TLineKind::Expense, day, 1, 1, 648000);
+        InsertRawLine(b.book, TLineKind::Expense, day, 2, 1, 3125000);
+        InsertRawLine(b.book, TLineKind::Expense, day, 3, 1, 1234567890123400);
+        InsertRawLine(b.book, TLineKind::Income, day, 1, 1, 16462900);
+        InsertRawLine(b.book, TLineKind::Income, day, 2, 1, 5000);
+        b.book.Exec("UPDATE DAILY_TRANSACTION SET TAKINGS = 16467900, EXPENSES = 1234567893896400 WHERE "
+                    "TRANSACTION_DATE = " + QString::number(day));
+        b.book.Exec("UPDATE PERIOD SET SALES = 16467900, EXPENSES = 1234567893896400");
+        QCOMPARE(b.Broken(), QString());
+        TfrmPeriod months;
+        months.show();
+        QCOMPARE(months.size(), QSize(700, 500));
+        QCOMPARE(NumbersShownInPart(months.dbGridBrowser), QStringList());
+        TDays days(2004, 2);
+        QCOMPARE(NumbersShownInPart(days.screen.dbGridBrowser), QStringList());
+        Shot(&days.screen, "day-records-amounts");
+        for (const bool expenses : {true, false}) {
+            std::unique_ptr<TfrmLineDay> lines;
+            if (expenses)
+                lines = std::make_unique<TfrmDailyExpenses>();
+            else
+                lines = std::make_unique<TfrmDailySales>();
+            TDayKey key {2004, 2, day, false};
+            lines->SetDay(key);
+            lines->show();
+            QCOMPARE(lines->DataSet()->RecordCount(), expenses ? 3 : 2);
+            QCOMPARE(NumbersShownInPart(lines->dbGridBrowser), QStringList());
+        }
     }
 
     // ------------------------------------------------------------ the months
