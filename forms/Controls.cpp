@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "Errors.h"
+#include "DateEntry.h"
 #include "Formats.h"
 
 #include <QFocusEvent>
@@ -16,6 +17,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QStyle>
 #include <QToolButton>
 
 TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
@@ -104,18 +106,18 @@ void TRadioGroup::SetItemIndex(int index)
     }
 }
 
-TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent)
+TDatePicker::TDatePicker(QWidget* parent)
+    : QLineEdit(parent), m_date(QDate::currentDate()), m_minimum(1899, 12, 30), m_maximum(9999, 12, 31)
 {
-    setCalendarPopup(true);
-    setDate(QDate::currentDate());
-    // The picker starts at day zero's day, so any date a book holds can be shown.
-    setMinimumDate(QDate(1899, 12, 30));
-    setMaximumDate(QDate(9999, 12, 31));
+    // The box reaches back to day zero's day, so any date a book holds can be shown.
+    QAction* calendar = addAction(
+        QIcon::fromTheme(QStringLiteral("x-office-calendar"), style()->standardIcon(QStyle::SP_ArrowDown)),
+        QLineEdit::TrailingPosition);
+    calendar->setObjectName(QStringLiteral("actCalendar"));
+    calendar->setToolTip(QStringLiteral("Choose the date from a calendar (Alt+Down)"));
+    connect(calendar, &QAction::triggered, this, &TDatePicker::ShowCalendar);
+    connect(this, &QLineEdit::textEdited, this, [this] { m_typed = true; });
     ApplyFormat();
-    connect(this, &QDateEdit::dateChanged, this, [this] {
-        if (!m_settingByCode)
-            emit Change();
-    });
 }
 
 namespace {
@@ -133,46 +135,124 @@ QString WithoutDayName(QString pattern)
 
 void TDatePicker::ApplyFormat()
 {
-    // With the day's name shown, a typed year or month is never taken: the name no longer
-    // fits the date the digits make, so the picker holds on to the date it had.
-    setDisplayFormat(DatePatternToQt(WithoutDayName(FormatSettings().LongDateFormat)));
+    Show();
+}
+
+void TDatePicker::Show()
+{
+    setText(FormatDate(WithoutDayName(FormatSettings().LongDateFormat), m_date));
+    setCursorPosition(0);
+    m_typed = false;
+}
+
+void TDatePicker::Choose(const QDate& date)
+{
+    if (!date.isValid() || date < m_minimum || date > m_maximum)
+        return;
+    const bool changed = date != m_date;
+    m_date = date;
+    m_refusedText.clear();
+    Show();
+    if (changed)
+        emit Change();
+}
+
+void TDatePicker::setDate(const QDate& date)
+{
+    Choose(date);
 }
 
 void TDatePicker::SetDate(const QDate& date)
 {
-    m_settingByCode = true;
-    setDate(date);
-    m_settingByCode = false;
+    if (date.isValid())
+        m_date = date;
     m_refusedText.clear();
+    Show();
 }
 
-void TDatePicker::NoteTypingEnded()
+void TDatePicker::Commit()
 {
-    // The picker puts its date back over text it cannot hold, without a word; what was
-    // typed is kept so the screen can say so before anything is saved on that date.
-    m_refusedText = hasAcceptableInput() ? QString() : text();
+    if (!m_typed)
+        return;
+    const QString typed = text();
+    const QDate date = ParseTypedDate(typed, m_date);
+    if (date.isValid() && date >= m_minimum && date <= m_maximum) {
+        Choose(date);
+        return;
+    }
+    // Never a date the box guessed at: the one it had stays, and the screen says so
+    // before anything is saved on it.
+    m_refusedText = typed.trimmed().isEmpty() ? QStringLiteral(" ") : typed;
+    Show();
 }
 
 void TDatePicker::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        NoteTypingEnded();
-    QDateEdit::keyPressEvent(event);
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    const int key = event->key();
+    if ((key == Qt::Key_Down && event->modifiers() & Qt::AltModifier) || (key == Qt::Key_F4 && plain)) {
+        ShowCalendar();
+        return;
+    }
+    if (plain && (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown)) {
+        Commit();
+        if (m_refusedText.isEmpty()) {
+            const int step = key == Qt::Key_Up || key == Qt::Key_PageUp ? 1 : -1;
+            Choose(key == Qt::Key_Up || key == Qt::Key_Down ? m_date.addDays(step) : m_date.addMonths(step));
+        }
+        selectAll();
+        return;
+    }
+    // Enter reads the date before the screen's default button sees the key.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        Commit();
+    QLineEdit::keyPressEvent(event);
 }
 
 void TDatePicker::focusOutEvent(QFocusEvent* event)
 {
-    NoteTypingEnded();
-    QDateEdit::focusOutEvent(event);
+    Commit();
+    QLineEdit::focusOutEvent(event);
+}
+
+void TDatePicker::ShowCalendar()
+{
+    Commit();
+    auto* popup = new QFrame(this, Qt::Popup);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    popup->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QHBoxLayout(popup);
+    layout->setContentsMargins(1, 1, 1, 1);
+    auto* calendar = new QCalendarWidget(popup);
+    calendar->setObjectName(QStringLiteral("calendar"));
+    calendar->setDateRange(m_minimum, m_maximum);
+    calendar->setSelectedDate(m_date);
+    layout->addWidget(calendar);
+    auto pick = [this, popup](const QDate& date) {
+        popup->close();
+        Choose(date);
+        setFocus(Qt::PopupFocusReason);
+        selectAll();
+    };
+    connect(calendar, &QCalendarWidget::clicked, this, pick);
+    connect(calendar, &QCalendarWidget::activated, this, pick);
+    popup->move(mapToGlobal(QPoint(0, height())));
+    popup->show();
+    calendar->setFocus(Qt::PopupFocusReason);
 }
 
 QString TDatePicker::TakeRefusal()
 {
     if (m_refusedText.isEmpty())
         return QString();
-    const QString refusal = QStringLiteral("'%1' is not a date: dates run from %2 to %3. The date went back to %4.")
-                                .arg(m_refusedText.trimmed(), FormatSettings().DateToStr(minimumDate()),
-                                     FormatSettings().DateToStr(maximumDate()), FormatSettings().DateToStr(date()));
+    const QDate today = QDate::currentDate();
+    const QString refusal =
+        QStringLiteral("'%1' is not a date: type a date such as %2 or %3; dates run from %4 to %5. The date went back "
+                       "to %6.")
+            .arg(m_refusedText.trimmed(), FormatSettings().DateToStr(today),
+                 FormatDate(WithoutDayName(FormatSettings().LongDateFormat), today),
+                 FormatSettings().DateToStr(m_minimum), FormatSettings().DateToStr(m_maximum),
+                 FormatSettings().DateToStr(m_date));
     m_refusedText.clear();
     return refusal;
 }

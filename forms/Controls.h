@@ -3,7 +3,8 @@
 // long date format, and a check box with its text on the left.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
+#include <QDate>
+#include <QLineEdit>
 #include <QGroupBox>
 #include <QList>
 #include <QRadioButton>
@@ -50,34 +51,46 @@ private:
     QList<QRadioButton*> m_items;
 };
 
-// A date picker with a calendar, showing the application's long date format without the
-// day's name.
-class TDatePicker : public QDateEdit {
+// A date box: the date in the application's long date format without the day's name,
+// a calendar beside it (the button, Alt+Down or F4), Up and Down for the day before or
+// after, Page Up and Page Down for a month. What the user types is read when he presses
+// Enter or leaves the box, in any of the forms ParseTypedDate takes; typing never moves
+// the focus on, so a space is a space.
+class TDatePicker : public QLineEdit {
     Q_OBJECT
 public:
     explicit TDatePicker(QWidget* parent = nullptr);
     // Takes up a changed long date format.
     void ApplyFormat();
+    QDate date() const { return m_date; }
+    // The user's choice of a date (the calendar, a test acting for him): a Change.
+    void setDate(const QDate& date);
     // How code puts a date in: it does not count as the user's change.
     void SetDate(const QDate& date);
-    // When typing ended (Enter, or leaving the picker) on text that is no date the picker
-    // can hold, the picker went back to its date: the refusal in words, once; else empty.
+    QDate minimumDate() const { return m_minimum; }
+    QDate maximumDate() const { return m_maximum; }
+    // Reads what was typed, if anything was: the box takes the date, or goes back to the
+    // one it had and keeps the text for TakeRefusal. Enter and leaving the box run it.
+    void Commit();
+    // When what was typed is no date the box can hold, the box went back to its date:
+    // the refusal in words, once; else empty.
     QString TakeRefusal();
+    void ShowCalendar();
 
 signals:
-    // The user changed the date (typing, arrows, the calendar); never a SetDate.
+    // The user changed the date (typing, the arrow keys, the calendar); never a SetDate.
     void Change();
 
 protected:
-    // Tab leaves the date for the next field, as in every other entry field; the arrow
-    // keys move between day, month and year.
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void NoteTypingEnded();
-    bool m_settingByCode = false;
+    void Show();
+    void Choose(const QDate& date);
+    QDate m_date;
+    QDate m_minimum, m_maximum;
+    bool m_typed = false;
     QString m_refusedText;
 };
 

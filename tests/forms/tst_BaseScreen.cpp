@@ -16,6 +16,9 @@
 #include "tbl_Resource.h"
 
 #include <QHeaderView>
+#include <QDialog>
+#include <QVBoxLayout>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -583,10 +586,118 @@ private slots:
         picker.SetDate(QDate(2002, 1, 7));
         QCOMPARE(picker.date(), QDate(2002, 1, 7));
         QCOMPARE(changes.count(), 0);
-        picker.setCurrentSection(QDateTimeEdit::DaySection);
         QTest::keyClick(&picker, Qt::Key_Up);
         QCOMPARE(picker.date(), QDate(2002, 1, 8));
-        QCOMPARE(changes.count(), 1);
+        QTest::keyClick(&picker, Qt::Key_PageDown);
+        QCOMPARE(picker.date(), QDate(2001, 12, 8));
+        QCOMPARE(changes.count(), 2);
+        QCOMPARE(picker.text(), FormatDate("d mmmm yyyy", QDate(2001, 12, 8)));
+    }
+
+    // What a user types into a date box, in the forms his language shows dates in, is
+    // the date he meant, or refused: never another date.
+    void typedDates_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shortDate");  // the screens' short date
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("taken");  // invalid: refused, the date stays
+        const QDate none;
+        const QDate jan8(2002, 1, 8), jan5(2027, 1, 5);
+        const struct {
+            const char* locale;
+            const char* shortDate;
+            const char* typed;
+            QDate taken;
+        } rows[] = {
+            {"en_GB", "dd/mm/yyyy", "08/01/2002", jan8},
+            {"en_GB", "dd/mm/yyyy", "8/1/02", jan8},
+            {"en_GB", "dd/mm/yyyy", "08012002", jan8},
+            {"en_GB", "dd/mm/yyyy", "2002-01-08", jan8},
+            {"en_GB", "dd/mm/yyyy", "5 January 2027", jan5},
+            {"en_GB", "dd/mm/yyyy", "Tuesday, 8 January 2002", jan8},
+            {"en_GB", "dd/mm/yyyy", "9  ", QDate(2026, 12, 9)},
+            {"en_GB", "dd/mm/yyyy", "9/1", QDate(2026, 1, 9)},
+            {"en_GB", "dd/mm/yyyy", "31/02/2002", none},
+            {"en_GB", "dd/mm/yyyy", "5 Janxary 2027", none},
+            {"en_GB", "dd/mm/yyyy", "10/01/20x4", none},
+            {"en_GB", "dd/mm/yyyy", "", none},
+            {"en_GB", "dd/mm/yyyy", "1/1/10000", none},
+            {"en_GB", "dd/mm/yyyy", "29/12/1899", none},
+            {"en_US", "m/d/yy", "1/8/2002", jan8},
+            {"en_US", "m/d/yy", "1/8/02", jan8},
+            {"en_US", "m/d/yy", "January 5, 2027", jan5},
+            {"de_DE", "dd.mm.yy", "08.01.2002", jan8},
+            {"de_DE", "dd.mm.yy", "08.01.02", jan8},
+            {"de_DE", "dd.mm.yy", "5. Januar 2027", jan5},
+            {"de_DE", "dd.mm.yy", "Dienstag, 8. Januar 2002", jan8},
+            {"de_DE", "dd.mm.yy", "8. Jan. 2002", jan8},
+            {"de_DE", "dd.mm.yy", "5 January 2027", jan5},
+            {"fr_FR", "dd/mm/yyyy", "08/01/2002", jan8},
+            {"fr_FR", "dd/mm/yyyy", "5 janvier 2027", jan5},
+            {"fr_FR", "dd/mm/yyyy", "mardi 8 janvier 2002", jan8},
+            {"fr_FR", "dd/mm/yyyy", "8 févr. 2002", QDate(2002, 2, 8)},
+        };
+        for (const auto& r : rows)
+            QTest::addRow("%s: %s", r.locale, r.typed) << r.locale << r.shortDate << QString::fromUtf8(r.typed) << r.taken;
+    }
+    void typedDates()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, shortDate);
+        QFETCH(QString, typed);
+        QFETCH(QDate, taken);
+        const TFormatSettings saved = FormatSettings();
+        const auto restore = qScopeGuard([&] { FormatSettings() = saved; });
+        FormatSettings().Locale = QLocale(locale);
+        FormatSettings().ShortDateFormat = shortDate;
+        const QDate before(2026, 12, 20);
+        TDatePicker picker;
+        picker.SetDate(before);
+        QSignalSpy changes(&picker, &TDatePicker::Change);
+        picker.selectAll();
+        if (typed.isEmpty())
+            QTest::keyClick(&picker, Qt::Key_Backspace);
+        for (const QChar c : typed)  // letters beyond ASCII as a keyboard sends them
+            QTest::sendKeyEvent(QTest::Click, &picker, c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown,
+                                QString(c), Qt::NoModifier);
+        QTest::keyClick(&picker, Qt::Key_Return);
+        const QString refusal = picker.TakeRefusal();
+        if (taken.isValid()) {
+            QCOMPARE(picker.date(), taken);
+            QCOMPARE(refusal, QString());
+            QCOMPARE(changes.count(), 1);
+        } else {
+            QCOMPARE(picker.date(), before);
+            QVERIFY2(refusal.startsWith("'" + typed.trimmed() + "' is not a date"), qPrintable(refusal));
+            QCOMPARE(changes.count(), 0);
+        }
+    }
+
+    // Typing into a date box never leaves it: a space is part of the date, and the
+    // screen's OK is pressed by Enter alone.
+    void dateBoxKeepsItsKeys()
+    {
+        QDialog dialog;
+        auto* picker = new TDatePicker(&dialog);
+        auto* ok = new QPushButton("OK", &dialog);
+        ok->setDefault(true);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(picker);
+        layout->addWidget(ok);
+        QSignalSpy pressed(ok, &QPushButton::clicked);
+        dialog.show();
+        picker->setFocus();
+        picker->SetDate(QDate(2026, 12, 20));
+        picker->selectAll();
+        QTest::keyClicks(picker, "9");
+        QTest::keyClick(picker, Qt::Key_Space);
+        QTest::keyClick(picker, Qt::Key_Space);
+        QCOMPARE(dialog.focusWidget(), picker);
+        QCOMPARE(pressed.count(), 0);
+        QTest::keyClick(picker, Qt::Key_Return);
+        QCOMPARE(picker->date(), QDate(2026, 12, 9));
+        QCOMPARE(pressed.count(), 1);
     }
 
     void screenshots_data()

@@ -220,8 +220,8 @@ private slots:
         ++tried;
     }
 
-    // A line's year and a new day's year are typed into the date's year: the year boxes of
-    // the key areas only show it. Enter finishes the year and presses OK.
+    // A line's date and a new day's date are typed into the date box, the year boxes of
+    // the key areas only showing it. Enter finishes the date and presses OK.
     void typedYears_data()
     {
         QTest::addColumn<int>("screen");  // a transactions screen, or -1 for the days of January 2026
@@ -232,12 +232,12 @@ private slots:
         for (int screen : {int(IncomeTransactions), int(ExpenseTransactions), -1}) {
             const char* name = screen < 0 ? "days" : ScreenNames[screen];
             // No date: the picker goes back to the one it had.
-            for (const char* bad : {"20x4", "", "0", "10000"})
+            for (const char* bad : {"10/01/20x4", "", "0", "10/01/10000", "10 Janury 2024", "32/01/2024"})
                 QTest::addRow("%s, %s", name, bad) << screen << QString(bad) << QString("is not a date") << Jan10;
-            // A year with spaces round it is a year: a line takes it, and the days of January
+            // A date with spaces round it is a date: a line takes it, and the days of January
             // 2026 refuse a day of 2024 with the date kept for correcting.
             QTest::addRow("%s, spaced", name)
-                << screen << QString(" 2024 ")
+                << screen << QString(" 10/01/2024 ")
                 << QString(screen < 0 ? "Date must be between 01/01/2026 and 31/01/2026" : "") << typed2024;
         }
     }
@@ -270,7 +270,7 @@ private slots:
         }
         const QString before = shop.Whole();
         date->setFocus();
-        date->setSelectedSection(QDateTimeEdit::YearSection);
+        date->selectAll();
         if (typed.isEmpty())
             QTest::keyClick(date, Qt::Key_Backspace);
         QTest::keyClicks(date, typed);
