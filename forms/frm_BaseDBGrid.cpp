@@ -554,3 +554,12 @@ QToolButton* TfrmBaseDBGrid::AddToolButton(const QString& panelName, const QStri
     bar->insertWidget(bar->indexOf(pnlRefresh) + 1, panel);
     return button;
 }
+
+bool TfrmBaseDBGrid::DescriptionGiven(QLineEdit* box)
+{
+    if (!box->text().trimmed().isEmpty())
+        return true;
+    Dialogs().MessageDlg(QStringLiteral("Please enter a description"), mtError, mbOK);
+    box->setFocus();
+    return false;
+}

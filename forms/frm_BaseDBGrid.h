@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <functional>
 
+class QLineEdit;
 class TDbConnection;
 
 class TfrmBaseDBGrid : public QDialog {
@@ -93,6 +94,9 @@ protected:
     virtual void BeforeAdd() { }
     virtual bool PositionAtEnd() { return false; }
     virtual bool ValidateRecord() { return true; }
+    // For ValidateRecord: false, after saying "Please enter a description" and putting
+    // the cursor there, when the box holds nothing but spaces.
+    bool DescriptionGiven(QLineEdit* box);
     virtual void RefreshData();
     virtual void BeforeRefresh() { }
     virtual void AfterRefresh() { }

@@ -134,3 +134,8 @@ void TfrmExpense::spdbtnExpenseTypeClick()
     FillExpenseTypes();
     cbExpenseType->SelectId(id);
 }
+
+bool TfrmExpense::ValidateRecord()
+{
+    return TfrmBaseDBGrid::ValidateRecord() && DescriptionGiven(edExpenseDescription);
+}

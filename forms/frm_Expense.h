@@ -32,6 +32,7 @@ public:
 
 protected:
     void FormShow() override;
+    bool ValidateRecord() override;
     void BeforeSave() override;
     void RecordChanged() override;
     void BeforeAdd() override;

@@ -71,3 +71,8 @@ void TfrmExpenseType::AfterRefresh()
     TfrmBaseDBGrid::AfterRefresh();
     DataSet()->Locate("EXPENSE_TYPE_ID", {TValue(CurrentExpenseTypeID)});
 }
+
+bool TfrmExpenseType::ValidateRecord()
+{
+    return TfrmBaseDBGrid::ValidateRecord() && DescriptionGiven(edExpenseType);
+}

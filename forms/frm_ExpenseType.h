@@ -18,6 +18,7 @@ public:
     void btnAddClick() override;
 
 protected:
+    bool ValidateRecord() override;
     void BeforeSave() override;
     void RecordChanged() override;
     void BeforeAdd() override;

@@ -81,3 +81,8 @@ void TfrmSales::AfterRefresh()
     TfrmBaseDBGrid::AfterRefresh();
     DataSet()->Locate("SALES_ID", {TValue(CurrentSalesID)});
 }
+
+bool TfrmSales::ValidateRecord()
+{
+    return TfrmBaseDBGrid::ValidateRecord() && DescriptionGiven(edSalesDescription);
+}

@@ -24,6 +24,7 @@ public:
     void btnEditClick() override;
 
 protected:
+    bool ValidateRecord() override;
     void BeforeSave() override;
     void RecordChanged() override;
     void BeforeRefresh() override;

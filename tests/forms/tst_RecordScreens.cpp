@@ -10,6 +10,8 @@
 #include "tbl_Resource.h"
 
 #include <QDir>
+#include <QLineEdit>
+#include <memory>
 #include <QtTest>
 
 namespace {
@@ -452,6 +454,49 @@ private slots:
         QCOMPARE(sales.edSalesDescription->text(), QString(60, 'a'));
         QVERIFY(sales.EditMode());
         QCOMPARE(book.Scalar("SELECT count(*) FROM SALES").toInt(), 0);
+    }
+
+    // A reference item with no description cannot be picked from any list: it is refused
+    // on OK, whatever the screen, and nothing is stored.
+    void blankDescriptionsAreRefused_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("typed");
+        for (const char* screen : {"SALES", "EXPENSE", "EXPENSE_TYPE"}) {
+            QTest::addRow("%s, nothing", screen) << screen << "";
+            QTest::addRow("%s, spaces", screen) << screen << "   ";
+        }
+    }
+    void blankDescriptionsAreRefused()
+    {
+        QFETCH(QString, screen);
+        QFETCH(QString, typed);
+        TTestBook book;
+        TScriptedDialogsScope dialogs;
+        std::unique_ptr<TfrmBaseDBGrid> form;
+        QLineEdit* description = nullptr;
+        if (screen == "SALES") {
+            auto* f = new TfrmSales;
+            description = f->edSalesDescription;
+            form.reset(f);
+        } else if (screen == "EXPENSE") {
+            auto* f = new TfrmExpense;
+            description = f->edExpenseDescription;
+            form.reset(f);
+        } else {
+            auto* f = new TfrmExpenseType;
+            description = f->edExpenseType;
+            form.reset(f);
+        }
+        form->show();
+        const int before = book.Scalar("SELECT count(*) FROM " + screen).toInt();
+        Click(form->btnAdd);
+        QTest::keyClicks(description, typed);
+        Click(form->btnSave);
+        QCOMPARE(dialogs->MessageTexts(), QStringList {"Please enter a description"});
+        QVERIFY(form->EditMode());
+        QCOMPARE(form->focusWidget(), description);
+        QCOMPARE(book.Scalar("SELECT count(*) FROM " + screen).toInt(), before);
     }
 
     void incomeItems()
