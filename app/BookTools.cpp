@@ -138,6 +138,7 @@ void BookTools::CheckBook(QWidget* parent)
                              mtInformation, mbOK);
         return;
     }
+    const TFocusReturn focus;
     auto screen = std::make_unique<TfrmBookCheck>(check.differences, parent);
     screen->exec();
 }

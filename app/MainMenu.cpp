@@ -205,6 +205,7 @@ namespace {
 // A per-use screen: created for one showing, modal, freed as soon as it closes.
 template <typename TScreen> void ShowModalScreen(QWidget* owner)
 {
+    const TFocusReturn focus;
     auto screen = std::make_unique<TScreen>(owner);
     screen->exec();
 }

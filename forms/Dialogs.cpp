@@ -114,6 +114,7 @@ int MinimumMessageBoxWidth(const QWidget& box)
 
 int TStandardDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
+    const TFocusReturn focus;
     const std::unique_ptr<QMessageBox> box = NewMessageBox(text, type, buttons, ActiveWindow());
     QAbstractButton* ok = box->defaultButton();
     box->exec();
@@ -158,6 +159,7 @@ QString TStandardDialogs::SaveFileName(QWidget* parent, const QString& caption, 
                                        const QString& filter, const QString& defaultExt)
 {
     const TSaveDialogSetup setup = SaveDialogSetup(caption, proposedName, filter, defaultExt);
+    const TFocusReturn focus;
     QFileDialog dialog(parent ? parent : ActiveWindow());
     ConfigureSaveDialog(dialog, setup);
     if (dialog.exec() != QDialog::Accepted)
@@ -237,6 +239,7 @@ TSaveChoice SaveChoiceOf(const QString& selectedFile, const QString& selectedNam
 TSaveChoice TStandardDialogs::SaveFileAs(QWidget* parent, const QString& caption, const QString& proposedName,
                                          const QList<TFileType>& types)
 {
+    const TFocusReturn focus;
     QFileDialog dialog(parent ? parent : ActiveWindow());
     ConfigureSaveAsDialog(dialog, caption, proposedName, types);
     if (dialog.exec() != QDialog::Accepted)
@@ -258,12 +261,14 @@ bool TStandardDialogs::ChoosePrinter(QPrinter& printer, QWidget* parent)
 {
     if (!parent)
         parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    const TFocusReturn focus;
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
 QString TDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filter)
 {
+    const TFocusReturn focus;
     QFileDialog dialog(parent ? parent : ActiveWindow(), caption);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -272,4 +277,19 @@ QString TDialogs::OpenFileName(QWidget* parent, const QString& caption, const QS
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);
+}
+
+TFocusReturn::TFocusReturn() : m_window(ActiveWindow())
+{
+    if (m_window)
+        m_focus = m_window->focusWidget();
+}
+
+TFocusReturn::~TFocusReturn()
+{
+    if (!m_window || !m_window->isVisible())
+        return;
+    m_window->activateWindow();
+    if (m_focus && m_focus->isVisible() && m_focus->isEnabled())
+        m_focus->setFocus(Qt::ActiveWindowFocusReason);
 }

@@ -5,6 +5,8 @@
 //
 // This header stays free of widget headers on purpose: test support code that has no
 // widgets can implement the interface.
+#include <QPointer>
+#include <QWidget>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -86,6 +88,20 @@ public:
 
 private:
     std::unique_ptr<TDialogs> m_previous;
+};
+
+// Gives the keyboard back, once a modal window opened meanwhile has closed, to the window
+// that was active and the widget that had the focus in it. A window manager mostly does
+// this itself; without one the keys went nowhere until a click.
+class TFocusReturn {
+public:
+    TFocusReturn();
+    ~TFocusReturn();
+    TFocusReturn(const TFocusReturn&) = delete;
+    TFocusReturn& operator=(const TFocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_window, m_focus;
 };
 
 // The standard dialogs: QMessageBox, QFileDialog and QPrintDialog.

@@ -1,5 +1,8 @@
 // The dialog interface: installing dialogs, the standard message box and save dialog as
 // the user meets them, and the scripted dialogs that other tests rely on.
+#include <QDialog>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include "Dialogs.h"
 #include "ScriptedDialogs.h"
 
@@ -165,6 +168,28 @@ private slots:
             QCOMPARE(seenButtons, QList<QMessageBox::StandardButton>({QMessageBox::Ok}));
         else
             QCOMPARE(seenButtons, QList<QMessageBox::StandardButton>({QMessageBox::Ok, QMessageBox::Cancel}));
+    }
+
+    // Once a message box closes, the keys go back where they were: Alt+letters and
+    // shortcuts work without a click.
+    void focusGoesBackToTheAskingWindow()
+    {
+        QDialog window;
+        auto* first = new QLineEdit(&window);
+        auto* second = new QLineEdit(&window);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        second->setFocus();
+        QCOMPARE(QApplication::focusWidget(), second);
+        WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+        TStandardDialogs dialogs;
+        QCOMPARE(dialogs.MessageDlg("Saved.", mtInformation, mbOK), int(mrOk));
+        QCoreApplication::processEvents();  // the system's word that the window is active again
+        QCOMPARE(QApplication::activeWindow(), &window);
+        QCOMPARE(QApplication::focusWidget(), second);
     }
 
     void saveDialogSetup_data()
