@@ -209,6 +209,15 @@ void TDatePicker::keyPressEvent(QKeyEvent* event)
     QLineEdit::keyPressEvent(event);
 }
 
+void TDatePicker::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    // However the box was reached (a screen's Add, a shortcut, Tab), typing replaces the
+    // date rather than adding to it; a click puts the cursor where it points.
+    if (event->reason() != Qt::MouseFocusReason && event->reason() != Qt::PopupFocusReason)
+        selectAll();
+}
+
 void TDatePicker::focusOutEvent(QFocusEvent* event)
 {
     Commit();
@@ -246,13 +255,16 @@ QString TDatePicker::TakeRefusal()
     if (m_refusedText.isEmpty())
         return QString();
     const QDate today = QDate::currentDate();
+    // The short date with its year whole: "30.12.99 to 31.12.99" says nothing.
+    QString pattern = FormatSettings().ShortDateFormat;
+    if (!pattern.contains(QLatin1String("yyyy"), Qt::CaseInsensitive))
+        pattern.replace(QRegularExpression(QStringLiteral("[yY]{1,2}")), QStringLiteral("yyyy"));
+    auto whole = [&](const QDate& d) { return FormatDate(pattern, d); };
     const QString refusal =
         QStringLiteral("'%1' is not a date: type a date such as %2 or %3; dates run from %4 to %5. The date went back "
                        "to %6.")
-            .arg(m_refusedText.trimmed(), FormatSettings().DateToStr(today),
-                 FormatDate(WithoutDayName(FormatSettings().LongDateFormat), today),
-                 FormatSettings().DateToStr(m_minimum), FormatSettings().DateToStr(m_maximum),
-                 FormatSettings().DateToStr(m_date));
+            .arg(m_refusedText.trimmed(), whole(today), FormatDate(WithoutDayName(FormatSettings().LongDateFormat), today),
+                 whole(m_minimum), whole(m_maximum), whole(m_date));
     m_refusedText.clear();
     return refusal;
 }

@@ -350,9 +350,7 @@ private slots:
         }
         tools->close();
         QVERIFY(!picture.isNull());
-        const QString folder = QDir::tempPath() + "/shots";
-        QDir().mkpath(folder);
-        QVERIFY(picture.save(folder + "/main-tools.png"));
+        QVERIFY(picture.save(ShotsFolder() + "/main-tools.png"));
         QCOMPARE(tools->actions().size(), 3);
     }
 };

@@ -73,6 +73,11 @@ private slots:
     // ends the loop with both still open.
     void mainWindowIsShownAndExitEndsTheLoop()
     {
+        // The program keeps its book beside itself; one that another user's run made there
+        // opens for reading only, and says so in a box that waits for him.
+        const QFileInfo book(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ZORP.DAT")));
+        if (book.exists() ? !book.isWritable() : !QFileInfo(book.absolutePath()).isWritable())
+            QSKIP(qPrintable(book.absoluteFilePath() + " cannot be written by this user"));
         bool shown = false;
         bool screensHidden = false;
         bool screensShown = false;

@@ -16,7 +16,10 @@ class QWidget;
 void Click(QAbstractButton* button);
 // Clicks the first cell of a row of a grid.
 void ClickRow(QTableView* grid, int row);
-// Saves a picture of the widget as <temp>/shots/<name>.png.
+// Where screenshots go: <temp>/shots, or <temp>/shots-<user id> when another user's
+// run made that folder first.
+QString ShotsFolder();
+// Saves a picture of the widget as <shots folder>/<name>.png.
 void Shot(QWidget* widget, const QString& name);
 
 // The numbers of a grid's visible rows that it shows only in part: cut by the grid's edge,

@@ -686,10 +686,10 @@ private slots:
         layout->addWidget(picker);
         layout->addWidget(ok);
         QSignalSpy pressed(ok, &QPushButton::clicked);
-        dialog.show();
-        picker->setFocus();
         picker->SetDate(QDate(2026, 12, 20));
-        picker->selectAll();
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        picker->setFocus();  // as a screen's Add puts the cursor there: typing replaces the date
         QTest::keyClicks(picker, "9");
         QTest::keyClick(picker, Qt::Key_Space);
         QTest::keyClick(picker, Qt::Key_Space);

@@ -81,7 +81,7 @@ const QDate Feb10(2004, 2, 10);
 class TestDayScreens : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QDir().mkpath(QDir::tempPath() + "/shots"); }
+    void initTestCase() { ShotsFolder(); }
     void init() { FormatSettings() = TFormatSettings(); }
 
     // ------------------------------------------------------------ the days of a month

@@ -88,7 +88,7 @@ int Count(TTestBook& book, const char* sql)
 class TestRecordScreens : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QDir().mkpath(QDir::tempPath() + "/shots"); }
+    void initTestCase() { ShotsFolder(); }
 
     void emptyDataset()
     {

@@ -123,7 +123,7 @@ Q_DECLARE_METATYPE(TLineKind)
 class TestTransactionScreens : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QDir().mkpath(QDir::tempPath() + "/shots"); }
+    void initTestCase() { ShotsFolder(); }
 
     void numbersAreNeverReused_data() { KindRows(); }
     void numbersAreNeverReused()

@@ -1,6 +1,7 @@
 // The report screen base: its show step, Spool, Save, and the period helpers.
 #include "DayNumber.h"
 #include "Formats.h"
+#include "ScreenDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestBook.h"
 #include "frm_BaseF1Report.h"
@@ -102,11 +103,10 @@ private slots:
         QTest::mouseClick(report.btnSpool, Qt::LeftButton);
         QCOMPARE(report.builds, 2);
         QCOMPARE(report.F1BookReport->GetCellNumber(5, 2), 1214.5);
-        QDir().mkpath(QDir::tempPath() + "/shots");
         report.resize(700, 500);
-        report.grab().save(QDir::tempPath() + "/shots/report-output.png");
+        report.grab().save(ShotsFolder() + "/report-output.png");
         report.ReportPageControl->setCurrentWidget(report.tsParameters);
-        report.grab().save(QDir::tempPath() + "/shots/report-parameters.png");
+        report.grab().save(ShotsFolder() + "/report-parameters.png");
     }
 
     void saveAsksThenWrites()
