@@ -116,15 +116,29 @@ QString FormatGeneral(double value)
     return s;
 }
 
+namespace {
+bool IsGeneral(const QString& format)
+{
+    return format.isEmpty() || format.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0;
+}
+
+// The day a number under a date format shows; none for day numbers outside what a
+// calendar can show, which read as the number itself.
+QDate CalendarDay(double value)
+{
+    if (value < -657434 || value > 2958465)
+        return {};
+    return DayNumber::ToDate(qint64(std::floor(value)));
+}
+}  // namespace
+
 QString FormatNumber(const QString& format, double value)
 {
-    if (format.isEmpty() || format.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+    if (IsGeneral(format))
         return FormatGeneral(value);
     if (IsDateFormat(format)) {
-        // Day numbers outside what a calendar can show read as the number itself.
-        if (value < -657434 || value > 2958465)
-            return FormatGeneral(value);
-        return FormatDate(format, DayNumber::ToDate(qint64(std::floor(value))));
+        const QDate day = CalendarDay(value);
+        return day.isValid() ? FormatDate(format, day) : FormatGeneral(value);
     }
     // A '%' shows the number as a percentage, times a hundred for each sign, as the
     // saved workbook shows it. The application's own masks (FormatFloat) keep '%' as a
@@ -137,12 +151,11 @@ QString FormatNumber(const QString& format, double value)
 
 QString PlainNumber(const QString& format, double value)
 {
-    if (format.isEmpty() || format.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+    if (IsGeneral(format))
         return FormatGeneral(value);
     if (IsDateFormat(format)) {
-        if (value < -657434 || value > 2958465)
-            return FormatGeneral(value);
-        return DayNumber::ToDate(qint64(std::floor(value))).toString(Qt::ISODate);
+        const QDate day = CalendarDay(value);
+        return day.isValid() ? day.toString(Qt::ISODate) : FormatGeneral(value);
     }
     // The decimals the section shows, two more for each '%' it scales by.
     const QString section = SectionFor(format, value);
