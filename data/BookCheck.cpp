@@ -92,7 +92,7 @@ QString TTotalDifference::Where() const
 {
     if (of == Day)
         return FormatSettings().DateToStr(DayNumber::ToDate(day));
-    return FormatSettings().Locale.monthName(month, QLocale::LongFormat) + ' ' + QString::number(year);
+    return FormatSettings().MonthToStr(year, month);
 }
 
 QString TTotalDifference::Total() const

@@ -158,9 +158,8 @@ void RefuseDeleteWithLines(int year, int month, int day)
             .arg(kind, held.Lines == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
                  FormatMoney(Masks::Money, held.Total));
     };
-    const QString what = day >= 0 ? FormatSettings().DateToStr(DayNumber::ToDate(day))
-                                  : FormatSettings().Locale.monthName(month, QLocale::LongFormat) + ' '
-                                        + QString::number(year);
+    const QString what =
+        day >= 0 ? FormatSettings().DateToStr(DayNumber::ToDate(day)) : FormatSettings().MonthToStr(year, month);
     throw EAbortMessage(QStringLiteral("%1 cannot be deleted: it still holds %2 and %3. Delete those lines or move "
                                        "them to another %4 first.")
                             .arg(what, lines(income, QStringLiteral("income")),

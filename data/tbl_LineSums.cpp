@@ -46,8 +46,7 @@ Money MonthSum(TQuery& query, const QString& sumField, const QString& what, int 
 {
     query.ParamByName("iYYYY").SetAsInteger(year);
     query.ParamByName("iMM").SetAsInteger(month);
-    return FirstAsMoney(query, sumField, what,
-                        FormatSettings().Locale.monthName(month, QLocale::LongFormat) + ' ' + QString::number(year));
+    return FirstAsMoney(query, sumField, what, FormatSettings().MonthToStr(year, month));
 }
 
 int HighestLine(TQuery& query, int year, int month, int day)

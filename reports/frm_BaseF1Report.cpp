@@ -167,7 +167,7 @@ void TfrmBaseF1Report::MoneyFormatRange(int row1, int col1, int row2, int col2)
 void TfrmBaseF1Report::DateFormatRange(int row1, int col1, int row2, int col2)
 {
     F1BookReport->SelectRange(row1, col1, row2, col2);
-    F1BookReport->ApplyDateFormat(ReportShortDateFormat);
+    F1BookReport->ApplyDateFormat(ReportDateFormat);
 }
 
 void TfrmBaseF1Report::AlignRange(int row1, int col1, int row2, int col2)

@@ -36,7 +36,6 @@ public:
     TRadioGroup* rgGroupBy;
     QWidget* ParameterArea;  // where a report adds its own options, below the shared ones
 
-    static inline const QString ReportShortDateFormat = ReportDateFormat;
     enum TGrouping { gbDay = 0, gbWeek = 1, gbMonth = 2 };
 
     virtual void btnSpoolClick();

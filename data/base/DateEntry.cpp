@@ -36,24 +36,22 @@ QList<TToken> Tokens(const QString& text)
 int MonthOfWord(const QString& word)
 {
     const QString w = word.toCaseFolded();
+    // The name whole, or the word at least `least` letters long and the name's start;
+    // abbreviations' dots do not count.
+    auto names = [&w](const QString& name, int least) {
+        QString n = name.toCaseFolded();
+        n.remove('.');
+        return !n.isEmpty() && (w == n || (w.size() >= least && n.startsWith(w)));
+    };
     for (const QLocale& locale : {FormatSettings().Locale, QLocale::c()}) {
-        for (int m = 1; m <= 12; ++m) {
-            for (const QString& name : {locale.monthName(m, QLocale::LongFormat),
-                                        locale.standaloneMonthName(m, QLocale::LongFormat),
-                                        locale.monthName(m, QLocale::ShortFormat)}) {
-                QString n = name.toCaseFolded();
-                n.remove('.');
-                if (!n.isEmpty() && (w == n || (w.size() >= 3 && n.startsWith(w))))
-                    return m;
-            }
-        }
+        for (int m = 1; m <= 12; ++m)
+            if (names(locale.monthName(m, QLocale::LongFormat), 3)
+                || names(locale.standaloneMonthName(m, QLocale::LongFormat), 3)
+                || names(locale.monthName(m, QLocale::ShortFormat), 3))
+                return m;
         for (int d = 1; d <= 7; ++d)
-            for (const QString& name : {locale.dayName(d, QLocale::LongFormat), locale.dayName(d, QLocale::ShortFormat)}) {
-                QString n = name.toCaseFolded();
-                n.remove('.');
-                if (!n.isEmpty() && (w == n || (w.size() >= 2 && n.startsWith(w))))
-                    return -1;
-            }
+            if (names(locale.dayName(d, QLocale::LongFormat), 2) || names(locale.dayName(d, QLocale::ShortFormat), 2))
+                return -1;
     }
     return 0;
 }

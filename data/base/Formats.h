@@ -40,6 +40,11 @@ public:
     void InitFromSystem();
     QString DateToStr(const QDate& date) const { return FormatDate(ShortDateFormat, date); }
     QString LongDateToStr(const QDate& date) const { return FormatDate(LongDateFormat, date); }
+    // A month as the messages name it: "February 2004", in the user's language.
+    QString MonthToStr(int year, int month) const
+    {
+        return Locale.monthName(month, QLocale::LongFormat) + ' ' + QString::number(year);
+    }
 };
 
 TFormatSettings& FormatSettings();

@@ -173,9 +173,10 @@ QString PlainNumber(const QString& format, double value)
     const QString mask = decimals > 0 ? QStringLiteral("0.") + QString(decimals, '0') : QStringLiteral("0");
     QString text = FormatFloat(mask, value);
     text.replace(FormatSettings().DecimalSeparator, QLatin1Char('.'));
-    return text == QLatin1String("-0") || (text.startsWith(QLatin1String("-0.")) && text.count('0') == text.size() - 2)
-               ? text.mid(1)
-               : text;
+    // A value that rounds to nothing is written without a sign.
+    if (text.startsWith('-') && std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= '1' && c <= '9'; }))
+        text.remove(0, 1);
+    return text;
 }
 
 QString DatePatternToExcel(const QString& pattern)
